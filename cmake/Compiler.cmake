@@ -1,0 +1,16 @@
+# Flags shared by every target. Results must not depend on build flags or on whether the
+# CPU has FMA, so contraction is off and fast-math is never used.
+add_compile_options(-Wall -Wextra -ffp-contract=off -fno-fast-math)
+if(CMAKE_BUILD_TYPE STREQUAL "Release")
+  add_compile_options(-O2)
+endif()
+
+if(WIN32)
+  # Windows XP-era names are not used; Windows 7 is the oldest system we address.
+  add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+endif()
+
+if(TESSIVANE_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer -g)
+  add_link_options(-fsanitize=address,undefined)
+endif()

@@ -1,0 +1,28 @@
+# Finds the libraries of each build: Debian's packages natively, the mingw builds that
+# scripts/setup prepared in .deps/mingw for Windows.
+if(WIN32)
+  list(APPEND CMAKE_FIND_ROOT_PATH "${TESSIVANE_DEPS_DIR}/mingw")
+  list(APPEND CMAKE_PREFIX_PATH "${TESSIVANE_DEPS_DIR}/mingw")
+  find_library(TESSIVANE_PNG_LIB NAMES libpng16.a png16 REQUIRED)
+  find_library(TESSIVANE_Z_LIB NAMES libz.a z REQUIRED)
+  find_path(TESSIVANE_PNG_INCLUDE png.h REQUIRED)
+  add_library(tessivane_png INTERFACE)
+  target_include_directories(tessivane_png INTERFACE ${TESSIVANE_PNG_INCLUDE})
+  target_link_libraries(tessivane_png INTERFACE ${TESSIVANE_PNG_LIB} ${TESSIVANE_Z_LIB})
+else()
+  find_package(PNG REQUIRED)
+  add_library(tessivane_png INTERFACE)
+  target_link_libraries(tessivane_png INTERFACE PNG::PNG)
+  find_package(PkgConfig REQUIRED)
+  pkg_check_modules(SNDFILE REQUIRED IMPORTED_TARGET sndfile)
+  if(TESSIVANE_BENCHMARKS)
+    find_package(benchmark REQUIRED)
+  endif()
+endif()
+
+find_package(GTest REQUIRED)
+find_package(Threads REQUIRED)
+
+if(NOT EXISTS "${TESSIVANE_VST3_SDK}/pluginterfaces/base/funknown.h")
+  message(FATAL_ERROR "VST3 SDK not found at ${TESSIVANE_VST3_SDK}; run scripts/setup")
+endif()
