@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstdint>
+
+// What the instance core needs of its editor object. The graphics framework's editor
+// implements it; the core owns the attached editor and destroys it with the instance.
+class IEditorLink
+{
+public:
+    virtual ~IEditorLink() = default;
+
+    // Hands a parameter's value to every control bound to it (value plain or normalised).
+    virtual void PushParameterToControls(int32_t paramIndex, double value, bool valueIsNormalized) = 0;
+    // Creates the drawing surfaces once the controls have their first values.
+    virtual void CreateSurfaces() = 0;
+    virtual int32_t EditorWidth() const = 0;
+    virtual int32_t EditorHeight() const = 0;
+};

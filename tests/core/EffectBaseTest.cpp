@@ -1,0 +1,168 @@
+#include "TestEffect.h"
+
+#include <gtest/gtest.h>
+
+#include <tuple>
+#include <vector>
+
+namespace {
+
+// Records what the core hands to an editor.
+class RecordingEditor : public IEditorLink
+{
+public:
+    explicit RecordingEditor(bool* destroyed) : destroyed(destroyed) {}
+    ~RecordingEditor() override { *destroyed = true; }
+    void PushParameterToControls(int32_t index, double value, bool normalized) override
+    {
+        pushes.emplace_back(index, value, normalized);
+    }
+    void CreateSurfaces() override { ++surfacesCreated; }
+    int32_t EditorWidth() const override { return 251; }
+    int32_t EditorHeight() const override { return 373; }
+
+    std::vector<std::tuple<int32_t, double, bool>> pushes;
+    int surfacesCreated = 0;
+    bool* destroyed;
+};
+
+} // namespace
+
+TEST(EffectBase, StartsWithTheDeclaredIdentityParametersAndPresets)
+{
+    TestEffect effect;
+    EXPECT_STREQ(effect.EffectName(), "Test Effect");
+    EXPECT_EQ(effect.UniqueId(), 0x54737431);
+    EXPECT_EQ(effect.Version(), 0x00010208);
+    EXPECT_EQ(effect.ParameterCount(), 19);
+    EXPECT_EQ(effect.PresetCount(), 1);
+    EXPECT_STREQ(effect.Preset(0)->name, "empty");
+    EXPECT_FALSE(effect.Preset(0)->initialised);
+    EXPECT_EQ(effect.InputCount(), 2);
+    EXPECT_EQ(effect.OutputCount(), 2);
+    EXPECT_EQ(effect.GetHostId(), -1);
+    EXPECT_EQ(effect.BlockSize(), 0);
+    EXPECT_EQ(effect.Parameter(19), nullptr);
+    EXPECT_EQ(effect.Parameter(-1), nullptr);
+}
+
+TEST(EffectBase, LegalIOMatchesTheChannelPairs)
+{
+    TestEffect effect;
+    EXPECT_TRUE(effect.LegalIO(1, 1));
+    EXPECT_TRUE(effect.LegalIO(2, 2));
+    EXPECT_TRUE(effect.LegalIO(1, -1));
+    EXPECT_TRUE(effect.LegalIO(-1, 2));
+    EXPECT_TRUE(effect.LegalIO(-1, -1));
+    EXPECT_FALSE(effect.LegalIO(3, 3));
+    EXPECT_FALSE(effect.LegalIO(2, 1));
+    EXPECT_FALSE(effect.LegalIO(1, 2));
+}
+
+TEST(EffectBase, ChannelStringsThatCannotBeReadGiveZeroCounts)
+{
+    IEffectConfig config = TestEffect::Config();
+    config.channelIO = "x 1-3";
+    IEffectOffline odd(nullptr, config);
+    EXPECT_TRUE(odd.LegalIO(0, 0));
+    EXPECT_TRUE(odd.LegalIO(1, 3));
+    EXPECT_EQ(odd.InputCount(), 1);
+    EXPECT_EQ(odd.OutputCount(), 3);
+    config.channelIO = nullptr;
+    IEffectOffline none(nullptr, config);
+    EXPECT_EQ(none.InputCount(), 0);
+}
+
+TEST(EffectBase, EditorEditsReachTheHostBeforeThePlugin)
+{
+    TestEffect effect;
+    effect.SetParameterFromEditor(3, 0.25);
+    EXPECT_DOUBLE_EQ(effect.Parameter(3)->Value(), 0.25);
+    EXPECT_EQ(effect.log, (std::vector<std::string>{"host 3", "changed 3"}));
+    effect.SetParameterFromEditor(42, 0.5);
+    EXPECT_EQ(effect.log.size(), 2u);
+}
+
+TEST(EffectBase, SetMaxBlockFramesKeepsOrZeroesScratch)
+{
+    TestEffect effect;
+    ASSERT_TRUE(effect.SetMaxBlockFrames(64));
+    effect.Inputs().At(0).scratch[5] = 3.0;
+    effect.Outputs().At(1).scratch[63] = 4.0;
+    ASSERT_TRUE(effect.SetMaxBlockFrames(64));
+    EXPECT_EQ(effect.Inputs().At(0).scratch[5], 3.0);
+    EXPECT_EQ(effect.Outputs().At(1).scratch[63], 4.0);
+    ASSERT_TRUE(effect.SetMaxBlockFrames(32));
+    EXPECT_EQ(effect.BlockSize(), 32);
+    ASSERT_EQ(effect.Inputs().At(0).scratch.size(), 32u);
+    EXPECT_EQ(effect.Inputs().At(0).scratch[5], 0.0);
+    // Unconnected channels keep pointing at their (new) scratch.
+    EXPECT_EQ(effect.Inputs().Table()[0], effect.Inputs().At(0).scratch.data());
+}
+
+TEST(EffectBase, AbsurdBlockSizesNeverAllocateBeyondTheScratchLimit)
+{
+    TestEffect effect;
+    ASSERT_TRUE(effect.SetMaxBlockFrames(512));
+    EXPECT_FALSE(effect.SetMaxBlockFrames(-4));
+    EXPECT_EQ(effect.BlockSize(), 512);
+    ASSERT_TRUE(effect.SetMaxBlockFrames(INT32_MAX));
+    EXPECT_EQ(effect.BlockSize(), INT32_MAX);
+    EXPECT_EQ(effect.Inputs().ScratchFrames(), IEffectBase::kMaxScratchFrames);
+    EXPECT_EQ(effect.Outputs().At(0).scratch.size(), static_cast<size_t>(IEffectBase::kMaxScratchFrames));
+}
+
+TEST(EffectBase, DefaultProcessingCopiesMatchingChannelsAndZeroesTheRest)
+{
+    IEffectConfig config = TestEffect::Config();
+    config.channelIO = "1-2";
+    IEffectOffline effect(nullptr, config);
+    std::vector<double> in = {1, 2, 3};
+    std::vector<double> out0(3, 9.0);
+    std::vector<double> out1(3, 9.0);
+    double* ins[] = {in.data()};
+    double* outs[] = {out0.data(), out1.data()};
+    effect.ProcessAudioBlock(ins, outs, 3);
+    EXPECT_EQ(out0, in);
+    EXPECT_EQ(out1, std::vector<double>(3, 0.0));
+}
+
+TEST(EffectBase, AttachingAnEditorPushesEveryValueThenCreatesSurfaces)
+{
+    bool destroyed = false;
+    {
+        TestEffect effect;
+        auto* editor = new RecordingEditor(&destroyed);
+        effect.AttachEditor(nullptr);
+        EXPECT_EQ(effect.Editor(), nullptr);
+        effect.AttachEditor(editor);
+        ASSERT_EQ(editor->pushes.size(), 19u);
+        EXPECT_EQ(editor->pushes[7], std::make_tuple(7, 4.0, false));
+        EXPECT_EQ(editor->surfacesCreated, 1);
+        EXPECT_EQ(effect.Editor(), editor);
+        effect.PushAllParametersToEditor();
+        EXPECT_EQ(editor->pushes.size(), 38u);
+        EXPECT_FALSE(destroyed);
+    }
+    EXPECT_TRUE(destroyed);
+}
+
+TEST(EffectBase, GroupsBecomeOneBasedUnits)
+{
+    TestEffect effect;
+    EXPECT_EQ(effect.GroupIndex(""), 0);
+    EXPECT_EQ(effect.GroupIndex("Filter"), 1);
+    EXPECT_EQ(effect.GroupIndex("Delay"), 2);
+    EXPECT_EQ(effect.GroupIndex("Filter"), 1);
+    EXPECT_EQ(effect.ParameterGroups().size(), 2u);
+}
+
+TEST(EffectBase, StateMatchesComparesInSinglePrecision)
+{
+    TestEffect effect;
+    std::vector<double> values(21, 0.5);
+    values[2 + 7] = 4.0 + 1e-7;
+    EXPECT_TRUE(effect.StateMatches(values.data(), 2));
+    values[2 + 3] = 0.51;
+    EXPECT_FALSE(effect.StateMatches(values.data(), 2));
+}
