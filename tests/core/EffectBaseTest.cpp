@@ -20,6 +20,8 @@ public:
     void CreateSurfaces() override { ++surfacesCreated; }
     int32_t EditorWidth() const override { return 251; }
     int32_t EditorHeight() const override { return 373; }
+    void* OpenEditorWindow(void*) override { return nullptr; }
+    void CloseEditorWindow() override {}
 
     std::vector<std::tuple<int32_t, double, bool>> pushes;
     int surfacesCreated = 0;
