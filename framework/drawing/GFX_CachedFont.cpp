@@ -436,37 +436,13 @@ bool GFX_CachedFont::DrawGlyph(GFX_IBitmap& bitmap, const GlyphRecord& glyph, in
         return true;
 
     const int weight = blendWeight > 0.0f ? int(std::min(blendWeight, 1.0f) * float(kFullWeight)) : 0;
-    const int inkBlue = int(inkColour & 0xFF), inkGreen = int((inkColour >> 8) & 0xFF),
-              inkRed = int((inkColour >> 16) & 0xFF);
+    if (weight == 0)
+        return true;
     const ptrdiff_t stride = bitmap.RowStride();
     const uint8_t* mask = coverage.data() + (glyph.coverage - 1);
-
     for (int64_t py = top; py < bottom; ++py) {
-        uint32_t* row = pixels + py * stride;
         const uint8_t* maskRow = mask + (py - boxTop) * glyph.width + (left - boxLeft);
-        for (int64_t px = left; px < right; ++px) {
-            const int m = maskRow[px - left];
-            if (m == 0)
-                continue;
-            const uint32_t p = row[px];
-            const int b = int(p & 0xFF), g = int((p >> 8) & 0xFF), r = int((p >> 16) & 0xFF), a = int(p >> 24);
-            int nb, ng, nr, na;
-            if (weight == kFullWeight) {
-                const int keep = 255 - m;
-                nb = (b - inkBlue) * keep / 256 + inkBlue;
-                ng = (g - inkGreen) * keep / 256 + inkGreen;
-                nr = (r - inkRed) * keep / 256 + inkRed;
-                na = keep * (a - 255) / 256 - 1;
-            } else {
-                const int keep = kFullWeight - weight * m / 256;
-                nb = inkBlue + (b - inkBlue) * keep / 256;
-                ng = inkGreen + (g - inkGreen) * keep / 256;
-                nr = inkRed + (r - inkRed) * keep / 256;
-                na = (a - 255) * keep / 256 - 1;
-            }
-            row[px] = uint32_t(nb & 0xFF) | uint32_t(ng & 0xFF) << 8 | uint32_t(nr & 0xFF) << 16 |
-                      uint32_t(na & 0xFF) << 24;
-        }
+        BlendCoverageRow(pixels + py * stride + left, maskRow, size_t(right - left), inkColour, weight);
     }
     return true;
 }

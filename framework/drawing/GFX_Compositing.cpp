@@ -288,3 +288,29 @@ void FillArea(GFX_IBitmap* dest, int x, int y, int w, int h, uint32_t colour, fl
     }
     }
 }
+
+void BlendCoverageRow(uint32_t* pixels, const uint8_t* coverage, size_t count, uint32_t ink, int weightLevel)
+{
+    const int inkBlue = Byte(ink, 0), inkGreen = Byte(ink, 8), inkRed = Byte(ink, 16);
+    if (weightLevel >= kFullWeight) {
+        for (size_t i = 0; i < count; ++i) {
+            const int m = coverage[i];
+            if (m == 0)
+                continue;
+            const uint32_t p = pixels[i];
+            const int keep = 255 - m;
+            pixels[i] = Pack((Byte(p, 0) - inkBlue) * keep / 256 + inkBlue, (Byte(p, 8) - inkGreen) * keep / 256 + inkGreen,
+                             (Byte(p, 16) - inkRed) * keep / 256 + inkRed, keep * (Byte(p, 24) - 255) / 256 - 1);
+        }
+        return;
+    }
+    for (size_t i = 0; i < count; ++i) {
+        const int m = coverage[i];
+        if (m == 0)
+            continue;
+        const uint32_t p = pixels[i];
+        const int keep = kFullWeight - weightLevel * m / 256;
+        pixels[i] = Pack(inkBlue + (Byte(p, 0) - inkBlue) * keep / 256, inkGreen + (Byte(p, 8) - inkGreen) * keep / 256,
+                         inkRed + (Byte(p, 16) - inkRed) * keep / 256, (Byte(p, 24) - 255) * keep / 256 - 1);
+    }
+}

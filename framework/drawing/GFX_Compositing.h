@@ -6,6 +6,7 @@
 #include "GFX_IBitmap.h"
 #include "GFX_Rect.h"
 
+#include <cstddef>
 #include <cstdint>
 
 // Blend modes. The low byte selects the operation; kBlitUseSourceAlpha weighs each source
@@ -26,3 +27,8 @@ void BlitRegion(GFX_IBitmap* dest, GFX_IBitmap* source, int dx, int dy, const GF
 // weight. With kBlitUseSourceAlpha in `mode` the weight is scaled by the colour's alpha.
 // Only the copy operation (low byte 0) is provided.
 void FillArea(GFX_IBitmap* dest, int x, int y, int w, int h, uint32_t colour, float weight, int mode);
+
+// Blends `count` 8-bit coverage values (0 none, 255 full) in the colour `ink` (its red,
+// green and blue; alpha rises with coverage) into a row of pixels, at a weight level of
+// 1..256 (256 = full strength). Used for text drawn from glyph masks.
+void BlendCoverageRow(uint32_t* pixels, const uint8_t* coverage, size_t count, uint32_t ink, int weightLevel);

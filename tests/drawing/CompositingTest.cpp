@@ -282,6 +282,30 @@ TEST(BlitRegion, OverlappingBlitWithinOneBitmapReadsTheOriginal)
     }
 }
 
+// ---- glyph coverage ----
+
+TEST(BlendCoverageRow, FullWeight)
+{
+    const uint32_t ink = Argb(0, 200, 100, 0); // the ink's own alpha plays no part
+    uint32_t row[4] = {Argb(0, 10, 20, 30), Argb(0, 10, 20, 30), Argb(0, 10, 20, 30), Argb(255, 10, 20, 30)};
+    const uint8_t coverage[4] = {255, 128, 0, 128};
+    BlendCoverageRow(row, coverage, 4, ink, 256);
+    EXPECT_EQ(row[0], Argb(255, 200, 100, 0));   // full coverage: the ink, opaque
+    EXPECT_EQ(row[1], Argb(129, 106, 61, 14));   // part way, truncating toward zero
+    EXPECT_EQ(row[2], Argb(0, 10, 20, 30));      // no coverage: untouched
+    EXPECT_EQ(row[3], Argb(255, 106, 61, 14));   // an opaque pixel stays opaque
+}
+
+TEST(BlendCoverageRow, PartialWeight)
+{
+    uint32_t row[3] = {Argb(0, 10, 20, 30), Argb(255, 10, 20, 30), Argb(40, 10, 20, 30)};
+    const uint8_t coverage[3] = {255, 255, 0};
+    BlendCoverageRow(row, coverage, 3, Argb(255, 200, 100, 0), 128);
+    EXPECT_EQ(row[0], Argb(127, 105, 60, 15));
+    EXPECT_EQ(row[1], Argb(255, 105, 60, 15));
+    EXPECT_EQ(row[2], Argb(40, 10, 20, 30));
+}
+
 // ---- fill ----
 
 TEST(FillArea, WeightsWithDedicatedLoops)
