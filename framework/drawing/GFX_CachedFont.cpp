@@ -168,8 +168,8 @@ void RestoreAlphaAfterGdi(GFX_IBitmap& drawn, GFX_IBitmap& original, const GFX_R
     }
 }
 
-// Keeps `value`'s alignment within `space`: centred takes half the free space (truncated),
-// the far edge all of it.
+// Where text of `size` starts within `space` beginning at `start`: centred text moves by half
+// the free space (truncated toward zero), text on the far edge by all of it.
 int64_t AlignedStart(int64_t start, int64_t space, int64_t size, bool centre, bool farEdge)
 {
     if (centre)
