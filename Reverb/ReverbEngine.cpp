@@ -11,7 +11,7 @@ namespace {
 namespace P = ReverbParameters;
 
 constexpr double kTwoPi = 6.283185307179586;
-constexpr double kLineRatioBase = 0.5471698113207547;     // 29/53: ratio of the line pairs
+constexpr double kLineRatioBase = 0.5471698113207547;     // 29/53, raised to 2/(2N-1): line ratio
 constexpr double kEightLineExponent = 0.13333333333333333; // 2/15, used by every Room size change
 constexpr double kFirstLineSeconds = 0.159;                // first line at room scale 1
 constexpr double kShelfFreq = 4000.0;                      // Hz, corner of the damping shelf
@@ -21,8 +21,9 @@ constexpr double kRandScale = 3.051850947599719e-05;       // 1/32767
 constexpr double kFlushLevel = 1e-100;                     // tails end in exact zeros below this
 constexpr std::uint32_t kRandomSeed = 8;
 
-// Positions handed to this lie within one capacity of the line, so one correction suffices:
-// every line length, depth and delay is at most kLineCapacity.
+// One correction suffices: every position is the write position minus a length or delay of
+// at most kLineCapacity, moved by at most one modulation depth (well under kLineCapacity).
+// The rate limit and the clamped parameters keep it so.
 int WrapPosition(int position)
 {
     if (position < 0)
@@ -380,6 +381,28 @@ void ReverbEngine::Process(const double* const* inputs, double* const* outputs, 
 {
     ScopedFlushDenormals flushDenormals;
     ProcessReference(inputs, outputs, frames);
+    RecoverFromOverflow(outputs, frames);
+}
+
+// Input far beyond any audio level (around 1e307 and up) can overflow the network, and the
+// NaN that follows would circulate in the feedback loops for good. The broken samples are
+// silenced and the engine starts afresh; finite sound never takes this path.
+void ReverbEngine::RecoverFromOverflow(double* const* outputs, int frames)
+{
+    if (frames <= 0 || outputs == nullptr || outputs[0] == nullptr || outputs[1] == nullptr)
+        return;
+    bool broken = false;
+    for (int channel = 0; channel < 2; ++channel) {
+        double* samples = outputs[channel];
+        for (int n = 0; n < frames; ++n) {
+            if (!std::isfinite(samples[n])) {
+                samples[n] = 0.0;
+                broken = true;
+            }
+        }
+    }
+    if (broken)
+        ResetEngine();
 }
 
 void ReverbEngine::ProcessReference(const double* const* inputs, double* const* outputs, int frames)
@@ -424,16 +447,16 @@ void ReverbEngine::ProcessReference(const double* const* inputs, double* const* 
 
 ReverbEngine::SideView ReverbEngine::LeftSide()
 {
-    return SideView{delayLinesL, modDepthL,  modOffsetL,    stageGainL,    readPosL,
-                    lineReadL,   stageValueL, shelfZ1L,     shelfZ2L,      lowCutStateL,
-                    highCutStateL, wetHistoryL, farEchoTapL, farEchoTapR};
+    return SideView{delayLinesL,  modDepthL,     modOffsetL,   stageGainL,    readPosL,
+                    lineReadL,    stageValueL,   shelfZ1L,     shelfZ2L,      lowCutStateL,
+                    highCutStateL, wetHistoryL,  farEchoTapL,  farEchoTapR};
 }
 
 ReverbEngine::SideView ReverbEngine::RightSide()
 {
-    return SideView{delayLinesR, modDepthR,  modOffsetR,    stageGainR,    readPosR,
-                    lineReadR,   stageValueR, shelfZ1R,     shelfZ2R,      lowCutStateR,
-                    highCutStateR, wetHistoryR, farEchoTapR, farEchoTapL};
+    return SideView{delayLinesR,  modDepthR,     modOffsetR,   stageGainR,    readPosR,
+                    lineReadR,    stageValueR,   shelfZ1R,     shelfZ2R,      lowCutStateR,
+                    highCutStateR, wetHistoryR,  farEchoTapR,  farEchoTapL};
 }
 
 double ReverbEngine::DrawUnit() { return random.Next() * randScale; }

@@ -47,11 +47,13 @@ public:
     // right). Outputs silence until the first reset; writes nothing when frames <= 0.
     // Inputs and outputs may share memory. Non-finite input samples count as 0. A missing
     // input table or channel reads as silence; a missing output channel renders nothing.
-    // Runs with subnormal numbers flushed to zero and restores the caller's setting.
+    // Runs with subnormal numbers flushed to zero and restores the caller's setting. Should
+    // absurd input overflow the network, the broken samples are silenced and the engine resets.
     void Process(const double* const* inputs, double* const* outputs, int frames);
 
     // The per-sample algorithm written out step by step; the reference every faster path
-    // must match bit for bit. Same contract as Process, without touching the FPU mode.
+    // must match bit for bit. Same contract as Process, but leaves the floating-point mode
+    // to the caller and does not recover from overflow.
     void ProcessReference(const double* const* inputs, double* const* outputs, int frames);
 
     // ---- Read-only state ----------------------------------------------------------------
@@ -133,6 +135,7 @@ private:
     void ComputeModulationSpeed();
     void ComputeModulationSpeedAtReset();
     void DrawStartingState();
+    void RecoverFromOverflow(double* const* outputs, int frames);
 
     // Per-frame steps.
     double DrawUnit();

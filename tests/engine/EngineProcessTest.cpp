@@ -267,6 +267,27 @@ TEST(EngineProcess, NonFiniteInputCountsAsSilence)
     }
 }
 
+TEST(EngineProcess, OverflowingInputSilencesTheBlockAndStartsAfresh)
+{
+    for (const double mix : {0.0, 0.33, 1.0}) {
+        auto engine = EngineWith(44100.0, {{P::kMix, mix}, {P::kFarEcho, 1.0}});
+        auto fresh = EngineWith(44100.0, {{P::kMix, mix}, {P::kFarEcho, 1.0}});
+        Stereo huge = NoiseStereo(4096, 21);
+        for (double& s : huge.left)
+            s *= 1e308;
+        const auto broken = Render(*engine, huge, 4096);
+        EXPECT_TRUE(AllFinite(broken.left));
+        EXPECT_TRUE(AllFinite(broken.right));
+        EXPECT_EQ(engine->WritePos(), 0) << "mix " << mix; // the overflow reset the engine
+
+        const auto input = NoiseStereo(3000, 22);
+        const auto after = Render(*engine, input);
+        const auto expected = Render(*fresh, input);
+        EXPECT_EQ(after.left, expected.left);
+        EXPECT_EQ(after.right, expected.right);
+    }
+}
+
 TEST(EngineProcess, LongSilenceDecaysToExactZerosWithoutSubnormals)
 {
     const double rate = 44100.0;
