@@ -1,10 +1,12 @@
 #include "ReverbEngine.h"
 
+#include "ReverbFastKernel.h"
 #include "ReverbParameters.h"
 #include "ScopedFlushDenormals.h"
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -59,20 +61,21 @@ CubicTaps LocateTaps(double q)
     return taps;
 }
 
-double InterpolatedRead(const double (&line)[ReverbEngine::kLineCapacity], double q)
+// Lines hold the left and right bank side by side; lane 0 or 1 picks one bank.
+double InterpolatedRead(const double (*line)[2], int lane, double q)
 {
     const CubicTaps t = LocateTaps(q);
-    return (KernelFar(2.0 - t.d) * line[t.i2] + KernelFar(1.0 + t.d) * line[t.im1]) +
-           (KernelNear(1.0 - t.d) * line[t.i1] + KernelNear(t.d) * line[t.i0]);
+    return (KernelFar(2.0 - t.d) * line[t.i2][lane] + KernelFar(1.0 + t.d) * line[t.im1][lane]) +
+           (KernelNear(1.0 - t.d) * line[t.i1][lane] + KernelNear(t.d) * line[t.i0][lane]);
 }
 
-void SpreadWrite(double (&line)[ReverbEngine::kLineCapacity], double q, double value)
+void SpreadWrite(double (*line)[2], int lane, double q, double value)
 {
     const CubicTaps t = LocateTaps(q);
-    line[t.i0] += KernelNear(t.d) * value;
-    line[t.i1] += KernelNear(1.0 - t.d) * value;
-    line[t.im1] += KernelFar(1.0 + t.d) * value;
-    line[t.i2] += KernelFar(2.0 - t.d) * value;
+    line[t.i0][lane] += KernelNear(t.d) * value;
+    line[t.i1][lane] += KernelNear(1.0 - t.d) * value;
+    line[t.im1][lane] += KernelFar(1.0 + t.d) * value;
+    line[t.i2][lane] += KernelFar(2.0 - t.d) * value;
 }
 
 double FlushTiny(double value) { return std::fabs(value) < kFlushLevel ? 0.0 : value; }
@@ -109,10 +112,8 @@ void ReverbEngine::ResetEngine()
     writePos = 0;
 
     // Lines beyond lineCount are not used, so they keep what they hold.
-    for (int i = 0; i < lineCount; ++i) {
-        std::fill(delayLinesL[i], delayLinesL[i] + kLineCapacity, 0.0);
-        std::fill(delayLinesR[i], delayLinesR[i] + kLineCapacity, 0.0);
-    }
+    for (int i = 0; i < lineCount; ++i)
+        std::fill(&delayLines[i][0][0], &delayLines[i][0][0] + 2 * kLineCapacity, 0.0);
     farEchoTapL = 0.0;
     farEchoTapR = 0.0;
 
@@ -137,8 +138,7 @@ void ReverbEngine::ResetEngine()
 
     ComputeOutputGain();
 
-    std::fill(wetHistoryL, wetHistoryL + kLineCapacity, 0.0);
-    std::fill(wetHistoryR, wetHistoryR + kLineCapacity, 0.0);
+    std::fill(&wetHistory[0][0], &wetHistory[0][0] + 2 * kLineCapacity, 0.0);
 
     ComputeLineLengths(2.0 / (2 * lineCount - 1));
     ComputeFarEchoDelay();
@@ -379,9 +379,49 @@ void ReverbEngine::DrawStartingState()
 
 void ReverbEngine::Process(const double* const* inputs, double* const* outputs, int frames)
 {
+    if (frames <= 0 || outputs == nullptr || outputs[0] == nullptr || outputs[1] == nullptr)
+        return;
     ScopedFlushDenormals flushDenormals;
-    ProcessReference(inputs, outputs, frames);
+    if (kernel == ReverbKernel::kReference || engineReady == 0 || !FastKernelRunsThisSetup()) {
+        ProcessReference(inputs, outputs, frames);
+    } else {
+        UpdateDiffusionLog();
+        if (kernel == ReverbKernel::kAvx2)
+            ReverbFastKernel<ReverbKernel::kAvx2>::Process(*this, inputs, outputs, frames);
+        else
+            ReverbFastKernel<ReverbKernel::kSse2>::Process(*this, inputs, outputs, frames);
+    }
     RecoverFromOverflow(outputs, frames);
+}
+
+ReverbKernel ReverbEngine::SetKernel(ReverbKernel requested)
+{
+    kernel = IsKernelSupported(requested) ? requested : BestSupportedKernel();
+    return kernel;
+}
+
+// The vector kernels are specialised for the two setups a reset produces: 8 lines with
+// Turbulence On and 6 lines with it Off. A Turbulence copy stored without the reset that
+// should follow it leaves the other two combinations, which the reference renders.
+bool ReverbEngine::FastKernelRunsThisSetup() const
+{
+    return paramTurbulence == 0.0 ? lineCount == 8 : lineCount == 6;
+}
+
+// The vector kernels raise diffusionGain to 1/(e+1) as exp(log(diffusionGain)/(e+1)). With
+// the logarithm split into two doubles (from the 64-bit mantissa of long double) their
+// powers round like pow's in all but a few cases in a thousand, and then by one unit in the
+// last place. Diffusion 1 gives a logarithm of exactly 0 and so gains of exactly 1.
+void ReverbEngine::UpdateDiffusionLog()
+{
+    static_assert(std::numeric_limits<long double>::digits >= 64, "needs the x87 extended format");
+    if (paramDiffusion == diffusionLogFor)
+        return;
+    const double diffusionGain = paramDiffusion * 0.5 + 0.5;
+    const long double logGain = std::log(static_cast<long double>(diffusionGain));
+    diffusionLogHi = static_cast<double>(logGain);
+    diffusionLogLo = static_cast<double>(logGain - diffusionLogHi);
+    diffusionLogFor = paramDiffusion;
 }
 
 // Input far beyond any audio level (around 1e307 and up) can overflow the network, and the
@@ -405,6 +445,7 @@ void ReverbEngine::RecoverFromOverflow(double* const* outputs, int frames)
         ResetEngine();
 }
 
+// Written to be read against the description of the algorithm, not for speed.
 void ReverbEngine::ProcessReference(const double* const* inputs, double* const* outputs, int frames)
 {
     if (frames <= 0 || outputs == nullptr || outputs[0] == nullptr || outputs[1] == nullptr)
@@ -447,16 +488,16 @@ void ReverbEngine::ProcessReference(const double* const* inputs, double* const* 
 
 ReverbEngine::SideView ReverbEngine::LeftSide()
 {
-    return SideView{delayLinesL,  modDepthL,     modOffsetL,   stageGainL,    readPosL,
-                    lineReadL,    stageValueL,   shelfZ1L,     shelfZ2L,      lowCutStateL,
-                    highCutStateL, wetHistoryL,  farEchoTapL,  farEchoTapR};
+    return SideView{kLeft,        delayLines,    modDepthL,    modOffsetL,    stageGainL,
+                    readPosL,     lineReadL,     stageValueL,  shelfZ1L,      shelfZ2L,
+                    lowCutStateL, highCutStateL, wetHistory,   farEchoTapL,   farEchoTapR};
 }
 
 ReverbEngine::SideView ReverbEngine::RightSide()
 {
-    return SideView{delayLinesR,  modDepthR,     modOffsetR,   stageGainR,    readPosR,
-                    lineReadR,    stageValueR,   shelfZ1R,     shelfZ2R,      lowCutStateR,
-                    highCutStateR, wetHistoryR,  farEchoTapR,  farEchoTapL};
+    return SideView{kRight,       delayLines,    modDepthR,    modOffsetR,    stageGainR,
+                    readPosR,     lineReadR,     stageValueR,  shelfZ1R,      shelfZ2R,
+                    lowCutStateR, highCutStateR, wetHistory,   farEchoTapR,   farEchoTapL};
 }
 
 double ReverbEngine::DrawUnit() { return random.Next() * randScale; }
@@ -607,9 +648,9 @@ double ReverbEngine::ProcessSide(const SideView& side, double routedIn, int preD
 
     // The history is written before it is read, so a pre-delay of 0 gives this sample's
     // chain output.
-    side.wetHistory[writePos] = chainOutput;
-    side.ownTap = side.wetHistory[farEchoPos];
-    const double result = (1.0 - paramMix) * routedIn - paramMix * side.wetHistory[preDelayPos];
+    side.wetHistory[writePos][side.lane] = chainOutput;
+    side.ownTap = side.wetHistory[farEchoPos][side.lane];
+    const double result = (1.0 - paramMix) * routedIn - paramMix * side.wetHistory[preDelayPos][side.lane];
 
     DampAndWriteLines(side);
     return result;
@@ -620,13 +661,13 @@ double ReverbEngine::ProcessSide(const SideView& side, double routedIn, int preD
 void ReverbEngine::ReadLines(const SideView& side)
 {
     for (int i = 0; i < lineCount; ++i) {
-        double(&line)[kLineCapacity] = side.delayLines[i];
+        StereoLine& line = side.delayLines[i];
         if (i % 2 == 1) {
-            side.lineRead[i] = line[side.readPos[i]];
-            line[side.readPos[i]] = 0.0;
+            side.lineRead[i] = line[side.readPos[i]][side.lane];
+            line[side.readPos[i]][side.lane] = 0.0;
         } else {
             const double q = side.readPos[i] - side.modOffset[i] + 0.25;
-            side.lineRead[i] = InterpolatedRead(line, q);
+            side.lineRead[i] = InterpolatedRead(line, side.lane, q);
         }
     }
 }
@@ -655,12 +696,12 @@ void ReverbEngine::DampAndWriteLines(const SideView& side)
         side.shelfZ1[i] = side.shelfZ2[i] - J * shelfA1 + shelfB1 * p;
         side.shelfZ2[i] = p * shelfB2 - J * shelfA2;
 
-        double(&line)[kLineCapacity] = side.delayLines[i];
+        StereoLine& line = side.delayLines[i];
         if (i % 2 == 0) {
-            line[writePos] = J;
+            line[writePos][side.lane] = J;
         } else {
             const double q = writePos - side.modDepth[i - 1] - side.modOffset[i - 1] + 0.25;
-            SpreadWrite(line, q, J);
+            SpreadWrite(line, side.lane, q, J);
         }
     }
 }

@@ -6,7 +6,11 @@
 // so nothing is allocated when the rate or the parameters change. Create it on the heap.
 #pragma once
 
+#include "ReverbKernel.h"
 #include "ReverbRandom.h"
+
+template <ReverbKernel kKernel>
+class ReverbFastKernel;
 
 class ReverbEngine {
 public:
@@ -45,16 +49,23 @@ public:
     // ---- Audio ------------------------------------------------------------------------
     // Renders `frames` frames: inputs and outputs are two channel pointers each (left,
     // right). Outputs silence until the first reset; writes nothing when frames <= 0.
-    // Inputs and outputs may share memory. Non-finite input samples count as 0. A missing
-    // input table or channel reads as silence; a missing output channel renders nothing.
-    // Runs with subnormal numbers flushed to zero and restores the caller's setting. Should
-    // absurd input overflow the network, the broken samples are silenced and the engine resets.
+    // Inputs and outputs may be the same buffers. Non-finite input samples count as 0. A
+    // missing input table or channel reads as silence; a missing output channel renders
+    // nothing. Runs with subnormal numbers flushed to zero and restores the caller's setting.
+    // Should absurd input overflow the network, the broken samples are silenced and the
+    // engine resets. Uses the kernel chosen with SetKernel.
     void Process(const double* const* inputs, double* const* outputs, int frames);
 
-    // The per-sample algorithm written out step by step; the reference every faster path
-    // must match bit for bit. Same contract as Process, but leaves the floating-point mode
-    // to the caller and does not recover from overflow.
+    // The per-sample algorithm written out step by step, in scalar code; the reference the
+    // vector kernels are measured against. Same contract as Process, but leaves the
+    // floating-point mode to the caller and does not recover from overflow.
     void ProcessReference(const double* const* inputs, double* const* outputs, int frames);
+
+    // Chooses the implementation Process runs (the best supported one by default). A kernel
+    // this CPU cannot run is replaced by the best one it can; returns the kernel now in use.
+    // Switching is allowed between any two blocks: all kernels share the engine's state.
+    ReverbKernel SetKernel(ReverbKernel kernel);
+    ReverbKernel Kernel() const { return kernel; }
 
     // ---- Read-only state ----------------------------------------------------------------
     bool IsReady() const { return engineReady != 0; }
@@ -97,9 +108,19 @@ public:
     std::uint32_t RandomState() const { return random.State(); }
 
 private:
+    template <ReverbKernel> friend class ReverbFastKernel;
+
+    // Left and right cells of a delay line or wet history side by side, so that one vector
+    // load or store serves both banks where they use the same position.
+    static constexpr int kLeft = 0;
+    static constexpr int kRight = 1;
+    using StereoCell = double[2];
+    using StereoLine = StereoCell[kLineCapacity];
+
     // One bank's fields, so that the left and right side run the same code.
     struct SideView {
-        double (*delayLines)[kLineCapacity];
+        int lane; // kLeft or kRight: the bank's half of every stereo cell
+        StereoLine* delayLines;
         const int* modDepth;
         const double* modOffset;
         const double* stageGain;
@@ -110,7 +131,7 @@ private:
         double* shelfZ2;
         double& lowCutState;
         double& highCutState;
-        double (&wetHistory)[kLineCapacity];
+        StereoLine& wetHistory;
         double& ownTap;
         const double& otherTap;
     };
@@ -136,6 +157,8 @@ private:
     void ComputeModulationSpeedAtReset();
     void DrawStartingState();
     void RecoverFromOverflow(double* const* outputs, int frames);
+    bool FastKernelRunsThisSetup() const;
+    void UpdateDiffusionLog();
 
     // Per-frame steps.
     double DrawUnit();
@@ -167,20 +190,19 @@ private:
     double paramAir;
 
     // General state.
+    ReverbKernel kernel = BestSupportedKernel();
     double sampleRate = kInitialSampleRate;
     int lineCount = kMaxLines;
     int engineReady = 0;
     int writePos = 0;
 
-    // Delay network.
-    double delayLinesL[kMaxLines][kLineCapacity] = {};
-    double delayLinesR[kMaxLines][kLineCapacity] = {};
+    // Delay network: the left and right bank of lines, interleaved cell by cell.
+    alignas(64) StereoLine delayLines[kMaxLines] = {};
     int lineLengthL[kMaxLines] = {};
     int lineLengthR[kMaxLines] = {};
     int modDepthL[kMaxLines] = {};
     int modDepthR[kMaxLines] = {};
-    double wetHistoryL[kLineCapacity] = {};
-    double wetHistoryR[kLineCapacity] = {};
+    alignas(64) StereoLine wetHistory = {}; // left and right, interleaved
     double farEchoTapL = 0.0;
     double farEchoTapR = 0.0;
     int farEchoDelay = 0;
@@ -228,6 +250,12 @@ private:
     double modRateDivisor = 0.0;
     double randScale = 0.0;
     ReverbRandom random;
+
+    // log(diffusionGain) in more than double precision, for the vector kernels' powers;
+    // recomputed only when Diffusion has changed.
+    double diffusionLogFor = -1.0; // the paramDiffusion it was computed for
+    double diffusionLogHi = 0.0;
+    double diffusionLogLo = 0.0;
 
     // Working values of one frame; nothing in them survives to the next frame.
     int readPosL[kMaxLines] = {};

@@ -1,11 +1,18 @@
-// Helpers shared by the engine tests: engines on the heap, deterministic noise and block
-// rendering.
+// Helpers shared by the engine tests: engines on the heap, deterministic noise, block
+// rendering and the comparison of kernels with the reference.
 #pragma once
 
 #include "ReverbEngine.h"
 #include "ReverbParameters.h"
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -65,6 +72,62 @@ inline Stereo Render(ReverbEngine& engine, const Stereo& input, int blockFrames 
         engine.Process(ins, outs, count);
     }
     return output;
+}
+
+// The vector kernels this CPU can run.
+inline std::vector<ReverbKernel> FastKernels()
+{
+    std::vector<ReverbKernel> kernels;
+    for (const ReverbKernel k : {ReverbKernel::kSse2, ReverbKernel::kAvx2})
+        if (IsKernelSupported(k))
+            kernels.push_back(k);
+    return kernels;
+}
+
+inline bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+// How closely a vector kernel must follow the reference with Turbulence On, where it raises the
+// stage gains with its own exponential: within 1e-12 of every sample above 1e-3 of the peak,
+// and within 1e-12 of the peak everywhere.
+constexpr double kTurbulenceTolerance = 1e-12;
+constexpr double kTurbulenceFloor = 1e-3;
+
+// Samples [from, to) of got against the reference's: identical bits, or within the tolerance
+// above. Reports the first few differences.
+inline ::testing::AssertionResult MatchesReference(const std::vector<double>& got, const std::vector<double>& reference,
+                                                   bool bitExact, std::size_t from = 0, std::size_t to = SIZE_MAX)
+{
+    to = std::min(to, reference.size());
+    if (got.size() != reference.size())
+        return ::testing::AssertionFailure() << "lengths differ";
+    double peak = 0.0;
+    for (std::size_t n = from; n < to; ++n)
+        peak = std::max(peak, std::fabs(reference[n]));
+    int failures = 0;
+    ::testing::AssertionResult result = ::testing::AssertionFailure();
+    for (std::size_t n = from; n < to; ++n) {
+        const double error = std::fabs(got[n] - reference[n]);
+        const bool ok = bitExact ? SameBits(got[n], reference[n])
+                                 : (error <= kTurbulenceTolerance * peak &&
+                                    (std::fabs(reference[n]) <= kTurbulenceFloor * peak ||
+                                     error <= kTurbulenceTolerance * std::fabs(reference[n])));
+        if (!ok && ++failures <= 5)
+            result << "\n  frame " << n << ": " << got[n] << " instead of " << reference[n] << " (difference "
+                   << got[n] - reference[n] << ", peak " << peak << ")";
+    }
+    if (std::getenv("ENGINE_TEST_REPORT") != nullptr && !bitExact) {
+        double worst = 0.0, worstAbs = 0.0;
+        for (std::size_t n = from; n < to; ++n) {
+            const double error = std::fabs(got[n] - reference[n]);
+            worstAbs = std::max(worstAbs, error / peak);
+            if (std::fabs(reference[n]) > kTurbulenceFloor * peak)
+                worst = std::max(worst, error / std::fabs(reference[n]));
+        }
+        printf("worst relative %.3g, worst of peak %.3g\n", worst, worstAbs);
+    }
+    if (failures == 0)
+        return ::testing::AssertionSuccess();
+    return result << "\n  " << failures << " frames differ";
 }
 
 } // namespace EngineTest

@@ -1,0 +1,1032 @@
+// The engine's per-sample processing with the left and right bank side by side in the lanes of
+// a vector. Included by ReverbFastKernelSse2.cpp and ReverbFastKernelAvx2.cpp, which compile it
+// for two instruction sets; everything here has internal linkage or depends on the kernel
+// argument, so the two compilations never share a function (the linker would otherwise be free
+// to keep the AVX2 copy of a helper for both). For the same reason this file calls nothing
+// inline from other headers.
+//
+// Every value is computed with the same operations in the same order as in
+// ReverbEngine::ProcessReference, so each lane rounds exactly as the scalar code does. The two
+// banks share every coefficient and position except the modulation offsets; they meet only
+// through the far echo taps, whose order is kept (the right side sees this frame's left tap,
+// the left side the previous frame's right tap). The one departure is the stage gains with
+// Turbulence On: pow is replaced by an exponential of the logarithm (PowFromLog), which
+// differs from pow by at most one unit in the last place in a few cases in a thousand.
+//
+// Work is done in runs of up to kRunFrames frames in which no position wraps around its line:
+// first the control values of every frame (turbulence walks and stage gains, modulation
+// offsets, routed input), then the signal frame by frame. The walks draw random numbers only
+// when they turn; those rare frames are handed to the engine's own scalar steps, so the draws
+// keep their order.
+#include "ReverbEngine.h"
+#include "ReverbFastKernel.h"
+
+#include <cstdint>
+#include <immintrin.h>
+
+namespace {
+
+#include "ReverbKernelLanes.inl"
+
+constexpr int kCapacity = ReverbEngine::kLineCapacity;
+constexpr int kRunFrames = 32;
+constexpr double kTurbBound = 0.099;
+constexpr double kClampDeviation = -0.99;
+
+// ---- Power ---------------------------------------------------------------------------------
+
+// The logarithm of the base as high + low: high keeps 26 significant bits, so that its
+// product with a 26- or 27-bit part of a double is exact; low holds the rest to double
+// precision.
+struct LogOfBase {
+    double high;
+    double low;
+};
+
+LogOfBase SplitLog(double hi, double lo)
+{
+    constexpr double kSplitter = 134217729.0; // 2^27 + 1: rounds to 26 bits
+    const double c = hi * kSplitter;
+    const double high = c - (c - hi);
+    return {high, (hi - high) + lo}; // hi - high is exact
+}
+
+// 2^(j/128) as hi + lo, j = 0..127.
+alignas(64) constexpr double kExp2Table[128][2] = {
+    {0x1.0000000000000p+0, 0x0.0p+0},
+    {0x1.0163da9fb3335p+0, 0x1.b61299ab8cdb7p-54},
+    {0x1.02c9a3e778061p+0, -0x1.19083535b085dp-56},
+    {0x1.04315e86e7f85p+0, -0x1.0a31c1977c96ep-54},
+    {0x1.059b0d3158574p+0, 0x1.d73e2a475b465p-55},
+    {0x1.0706b29ddf6dep+0, -0x1.c91dfe2b13c27p-55},
+    {0x1.0874518759bc8p+0, 0x1.186be4bb284ffp-57},
+    {0x1.09e3ecac6f383p+0, 0x1.1487818316136p-54},
+    {0x1.0b5586cf9890fp+0, 0x1.8a62e4adc610bp-54},
+    {0x1.0cc922b7247f7p+0, 0x1.01edc16e24f71p-54},
+    {0x1.0e3ec32d3d1a2p+0, 0x1.03a1727c57b53p-59},
+    {0x1.0fb66affed31bp+0, -0x1.b9bedc44ebd7bp-57},
+    {0x1.11301d0125b51p+0, -0x1.6c51039449b3ap-54},
+    {0x1.12abdc06c31ccp+0, -0x1.1b514b36ca5c7p-58},
+    {0x1.1429aaea92de0p+0, -0x1.32fbf9af1369ep-54},
+    {0x1.15a98c8a58e51p+0, 0x1.2406ab9eeab0ap-55},
+    {0x1.172b83c7d517bp+0, -0x1.19041b9d78a76p-55},
+    {0x1.18af9388c8deap+0, -0x1.11023d1970f6cp-54},
+    {0x1.1a35beb6fcb75p+0, 0x1.e5b4c7b4968e4p-55},
+    {0x1.1bbe084045cd4p+0, -0x1.95386352ef607p-54},
+    {0x1.1d4873168b9aap+0, 0x1.e016e00a2643cp-54},
+    {0x1.1ed5022fcd91dp+0, -0x1.1df98027bb78cp-54},
+    {0x1.2063b88628cd6p+0, 0x1.dc775814a8495p-55},
+    {0x1.21f49917ddc96p+0, 0x1.2a97e9494a5eep-55},
+    {0x1.2387a6e756238p+0, 0x1.9b07eb6c70573p-54},
+    {0x1.251ce4fb2a63fp+0, 0x1.ac155bef4f4a4p-55},
+    {0x1.26b4565e27cddp+0, 0x1.2bd339940e9d9p-55},
+    {0x1.284dfe1f56381p+0, -0x1.a4c3a8c3f0d7ep-54},
+    {0x1.29e9df51fdee1p+0, 0x1.612e8afad1255p-55},
+    {0x1.2b87fd0dad990p+0, -0x1.10adcd6381aa4p-59},
+    {0x1.2d285a6e4030bp+0, 0x1.0024754db41d5p-54},
+    {0x1.2ecafa93e2f56p+0, 0x1.1ca0f45d52383p-56},
+    {0x1.306fe0a31b715p+0, 0x1.6f46ad23182e4p-55},
+    {0x1.32170fc4cd831p+0, 0x1.a9ce78e18047cp-55},
+    {0x1.33c08b26416ffp+0, 0x1.32721843659a6p-54},
+    {0x1.356c55f929ff1p+0, -0x1.b5cee5c4e4628p-55},
+    {0x1.371a7373aa9cbp+0, -0x1.63aeabf42eae2p-54},
+    {0x1.38cae6d05d866p+0, -0x1.e958d3c9904bdp-54},
+    {0x1.3a7db34e59ff7p+0, -0x1.5e436d661f5e3p-56},
+    {0x1.3c32dc313a8e5p+0, -0x1.efff8375d29c3p-54},
+    {0x1.3dea64c123422p+0, 0x1.ada0911f09ebcp-55},
+    {0x1.3fa4504ac801cp+0, -0x1.7d023f956f9f3p-54},
+    {0x1.4160a21f72e2ap+0, -0x1.ef3691c309278p-58},
+    {0x1.431f5d950a897p+0, -0x1.1c7dde35f7999p-55},
+    {0x1.44e086061892dp+0, 0x1.89b7a04ef80d0p-59},
+    {0x1.46a41ed1d0057p+0, 0x1.c944bd1648a76p-54},
+    {0x1.486a2b5c13cd0p+0, 0x1.3c1a3b69062f0p-56},
+    {0x1.4a32af0d7d3dep+0, 0x1.9cb62f3d1be56p-54},
+    {0x1.4bfdad5362a27p+0, 0x1.d4397afec42e2p-56},
+    {0x1.4dcb299fddd0dp+0, 0x1.8ecdbbc6a7833p-54},
+    {0x1.4f9b2769d2ca7p+0, -0x1.4b309d25957e3p-54},
+    {0x1.516daa2cf6642p+0, -0x1.f768569bd93efp-55},
+    {0x1.5342b569d4f82p+0, -0x1.07abe1db13cadp-55},
+    {0x1.551a4ca5d920fp+0, -0x1.d689cefede59bp-55},
+    {0x1.56f4736b527dap+0, 0x1.9bb2c011d93adp-54},
+    {0x1.58d12d497c7fdp+0, 0x1.295e15b9a1de8p-55},
+    {0x1.5ab07dd485429p+0, 0x1.6324c054647adp-54},
+    {0x1.5c9268a5946b7p+0, 0x1.c4b1b816986a2p-60},
+    {0x1.5e76f15ad2148p+0, 0x1.ba6f93080e65ep-54},
+    {0x1.605e1b976dc09p+0, -0x1.3e2429b56de47p-54},
+    {0x1.6247eb03a5585p+0, -0x1.383c17e40b497p-54},
+    {0x1.6434634ccc320p+0, -0x1.c483c759d8933p-55},
+    {0x1.6623882552225p+0, -0x1.bb60987591c34p-54},
+    {0x1.68155d44ca973p+0, 0x1.038ae44f73e65p-57},
+    {0x1.6a09e667f3bcdp+0, -0x1.bdd3413b26456p-54},
+    {0x1.6c012750bdabfp+0, -0x1.2895667ff0b0dp-56},
+    {0x1.6dfb23c651a2fp+0, -0x1.bbe3a683c88abp-57},
+    {0x1.6ff7df9519484p+0, -0x1.83c0f25860ef6p-55},
+    {0x1.71f75e8ec5f74p+0, -0x1.16e4786887a99p-55},
+    {0x1.73f9a48a58174p+0, -0x1.0a8d96c65d53cp-54},
+    {0x1.75feb564267c9p+0, -0x1.0245957316dd3p-54},
+    {0x1.780694fde5d3fp+0, 0x1.866b80a02162dp-54},
+    {0x1.7a11473eb0187p+0, -0x1.41577ee04992fp-55},
+    {0x1.7c1ed0130c132p+0, 0x1.f124cd1164dd6p-54},
+    {0x1.7e2f336cf4e62p+0, 0x1.05d02ba15797ep-56},
+    {0x1.80427543e1a12p+0, -0x1.27c86626d972bp-54},
+    {0x1.82589994cce13p+0, -0x1.d4c1dd41532d8p-54},
+    {0x1.8471a4623c7adp+0, -0x1.8d684a341cdfbp-55},
+    {0x1.868d99b4492edp+0, -0x1.fc6f89bd4f6bap-54},
+    {0x1.88ac7d98a6699p+0, 0x1.994c2f37cb53ap-54},
+    {0x1.8ace5422aa0dbp+0, 0x1.6e9f156864b27p-54},
+    {0x1.8cf3216b5448cp+0, -0x1.0d55e32e9e3aap-56},
+    {0x1.8f1ae99157736p+0, 0x1.5cc13a2e3976cp-55},
+    {0x1.9145b0b91ffc6p+0, -0x1.dd6792e582524p-54},
+    {0x1.93737b0cdc5e5p+0, -0x1.75fc781b57ebcp-57},
+    {0x1.95a44cbc8520fp+0, -0x1.64b7c96a5f039p-56},
+    {0x1.97d829fde4e50p+0, -0x1.d185b7c1b85d1p-54},
+    {0x1.9a0f170ca07bap+0, -0x1.173bd91cee632p-54},
+    {0x1.9c49182a3f090p+0, 0x1.c7c46b071f2bep-56},
+    {0x1.9e86319e32323p+0, 0x1.824ca78e64c6ep-56},
+    {0x1.a0c667b5de565p+0, -0x1.359495d1cd533p-54},
+    {0x1.a309bec4a2d33p+0, 0x1.6305c7ddc36abp-54},
+    {0x1.a5503b23e255dp+0, -0x1.d2f6edb8d41e1p-54},
+    {0x1.a799e1330b358p+0, 0x1.bcb7ecac563c7p-54},
+    {0x1.a9e6b5579fdbfp+0, 0x1.0fac90ef7fd31p-54},
+    {0x1.ac36bbfd3f37ap+0, -0x1.f9234cae76cd0p-55},
+    {0x1.ae89f995ad3adp+0, 0x1.7a1cd345dcc81p-54},
+    {0x1.b0e07298db666p+0, -0x1.bdef54c80e425p-54},
+    {0x1.b33a2b84f15fbp+0, -0x1.2805e3084d708p-57},
+    {0x1.b59728de5593ap+0, -0x1.c71dfbbba6de3p-54},
+    {0x1.b7f76f2fb5e47p+0, -0x1.5584f7e54ac3bp-56},
+    {0x1.ba5b030a1064ap+0, -0x1.efcd30e54292ep-54},
+    {0x1.bcc1e904bc1d2p+0, 0x1.23dd07a2d9e84p-55},
+    {0x1.bf2c25bd71e09p+0, -0x1.efdca3f6b9c73p-54},
+    {0x1.c199bdd85529cp+0, 0x1.11065895048ddp-55},
+    {0x1.c40ab5fffd07ap+0, 0x1.b4537e083c60ap-54},
+    {0x1.c67f12e57d14bp+0, 0x1.2884dff483cadp-54},
+    {0x1.c8f6d9406e7b5p+0, 0x1.1acbc48805c44p-56},
+    {0x1.cb720dcef9069p+0, 0x1.503cbd1e949dbp-56},
+    {0x1.cdf0b555dc3fap+0, -0x1.dd83b53829d72p-55},
+    {0x1.d072d4a07897cp+0, -0x1.cbc3743797a9cp-54},
+    {0x1.d2f87080d89f2p+0, -0x1.d487b719d8578p-54},
+    {0x1.d5818dcfba487p+0, 0x1.2ed02d75b3707p-55},
+    {0x1.d80e316c98398p+0, -0x1.11ec18beddfe8p-54},
+    {0x1.da9e603db3285p+0, 0x1.c2300696db532p-54},
+    {0x1.dd321f301b460p+0, 0x1.2da5778f018c3p-54},
+    {0x1.dfc97337b9b5fp+0, -0x1.1a5cd4f184b5cp-54},
+    {0x1.e264614f5a129p+0, -0x1.7b627817a1496p-54},
+    {0x1.e502ee78b3ff6p+0, 0x1.39e8980a9cc8fp-55},
+    {0x1.e7a51fbc74c83p+0, 0x1.2d522ca0c8de2p-54},
+    {0x1.ea4afa2a490dap+0, -0x1.e9c23179c2893p-54},
+    {0x1.ecf482d8e67f1p+0, -0x1.c93f3b411ad8cp-54},
+    {0x1.efa1bee615a27p+0, 0x1.dc7f486a4b6b0p-54},
+    {0x1.f252b376bba97p+0, 0x1.3a1a5bf0d8e43p-54},
+    {0x1.f50765b6e4540p+0, 0x1.9d3e12dd8a18bp-54},
+    {0x1.f7bfdad9cbe14p+0, -0x1.dbb12d006350ap-54},
+    {0x1.fa7c1819e90d8p+0, 0x1.74853f3a5931ep-55},
+    {0x1.fd3c22b8f71f1p+0, 0x1.2eb74966579e7p-57},
+};
+
+// hi and lo of 2^(j/128) for four table indices.
+KERNEL_INLINE void LookUpExp2(QuadBits j, Quad& hi, Quad& lo)
+{
+#if defined(__AVX2__)
+    const __m256i index = _mm256_slli_epi64(j.v, 1);
+    hi = {_mm256_i64gather_pd(&kExp2Table[0][0], index, 8)};
+    lo = {_mm256_i64gather_pd(&kExp2Table[0][1], index, 8)};
+#else
+    long long lanes[4];
+    ToLongs(j, lanes);
+    const Pair e0 = LoadPair(kExp2Table[lanes[0]]);
+    const Pair e1 = LoadPair(kExp2Table[lanes[1]]);
+    const Pair e2 = LoadPair(kExp2Table[lanes[2]]);
+    const Pair e3 = LoadPair(kExp2Table[lanes[3]]);
+    hi = Join(_mm_unpacklo_pd(e0, e1), _mm_unpacklo_pd(e2, e3));
+    lo = Join(_mm_unpackhi_pd(e0, e1), _mm_unpackhi_pd(e2, e3));
+#endif
+}
+
+// base^y = exp(log(base) × y) for log(base) in -0.7..0 and y in 0..100 (results 2^-101..1),
+// for kCount vectors at once, step by step, so that their long dependency chains overlap.
+// The product is carried in two doubles (split into exact products), the exponential is reduced
+// by multiples of ln2/128 and a table of 2^(j/128), and the one rounding that matters happens
+// in the final sum, whose rounding error is computed exactly. Before that sum the value is
+// within about 0.005 units in the last place of the exact power, so the result is the
+// correctly rounded power unless the exact power lies within that distance of a rounding
+// boundary; `uncertain` marks the lanes that come within 0.01 units of one (about 2%), where
+// two accurate implementations may round differently. A logarithm of 0 gives exactly 1.
+template <int kCount>
+KERNEL_INLINE void PowFromLog(const LogOfBase& log, const Quad* y, Quad* power, QuadMask* uncertain)
+{
+    constexpr double kSplitter = 134217729.0;                 // 2^27 + 1
+    constexpr double kRoundingShift = 0x1.8p52;               // adding it rounds to an integer
+    constexpr double kStepsPerLn2 = 0x1.71547652b82fep+7;     // 128 / ln2
+    constexpr double kLn2Over128Hi = 0x1.62e42fefa0000p-8;    // 39 bits: exact times any k here
+    constexpr double kLn2Over128Lo = 0x1.cf79abc9e3b3ap-47;
+    constexpr double kSureWithin = 0.49;                      // of an ulp from the rounded result
+    constexpr long long kExponentField = 0x7ff0000000000000;
+
+    // x = log × y = xHi + xLo: y split into 26 and 27 bits, each product with log.high exact.
+    Quad xHi[kCount], xLo[kCount];
+#pragma GCC unroll 16
+    for (int n = 0; n < kCount; ++n) {
+        const Quad cy = y[n] * kSplitter;
+        const Quad yHigh = cy - (cy - y[n]);
+        const Quad yLow = y[n] - yHigh;
+        const Quad a = yHigh * log.high;
+        const Quad b = yLow * log.high;
+        xHi[n] = a + b;
+        xLo[n] = (b - (xHi[n] - a)) + y[n] * log.low; // |a| > |b|: the sum's error, exactly
+    }
+
+    // x = k × ln2/128 + r + rLo with |r| <= ln2/256; k = 128 m + j.
+    Quad r[kCount], rLo[kCount];
+    QuadBits twoToM[kCount], index[kCount];
+#pragma GCC unroll 16
+    for (int n = 0; n < kCount; ++n) {
+        const Quad shifted = xHi[n] * kStepsPerLn2 + kRoundingShift;
+        const Quad k = shifted - kRoundingShift;
+        const QuadBits kBits = BitsOf(shifted) - BitsOf(QuadOf(kRoundingShift));
+        const QuadBits j = LowBits(kBits, 127);
+        twoToM[n] = ShiftLeft<45>(kBits - j); // m in the exponent field
+        index[n] = j;
+        const Quad high = xHi[n] - k * kLn2Over128Hi; // exact
+        const Quad low = xLo[n] - k * kLn2Over128Lo;
+        r[n] = high + low;
+        rLo[n] = low - (r[n] - high);
+    }
+
+    // exp(r) - 1 to about 2^-70, then 2^(j/128) exp(r + rLo) with one rounding, then 2^m.
+#pragma GCC unroll 16
+    for (int n = 0; n < kCount; ++n) {
+        const Quad r2 = r[n] * r[n];
+        const Quad expm1 =
+            r[n] + r2 * (0.5 + r[n] * (1.0 / 6.0 + r[n] * (1.0 / 24.0 + r[n] * (1.0 / 120.0 + r[n] * (1.0 / 720.0)))));
+        Quad tableHi, tableLo;
+        LookUpExp2(index[n], tableHi, tableLo);
+        const Quad rest = tableHi * expm1 + (tableLo + tableHi * rLo[n]);
+        const Quad scaled = tableHi + rest;
+        const Quad roundingError = rest - (scaled - tableHi); // exact: |tableHi| > |rest|
+        const Quad ulp = FromBits(LowBits(BitsOf(scaled), kExponentField) - BitsOf(52LL << 52));
+        uncertain[n] = Less(ulp * kSureWithin, Abs(roundingError));
+        power[n] = FromBits(BitsOf(scaled) + twoToM[n]);
+    }
+}
+
+// ---- Cubic kernel --------------------------------------------------------------------------
+
+// The reference's kernel, lane by lane: distances 0..1 and 1..2.
+KERNEL_INLINE Quad KernelNear(Quad t) { return (t * 1.5 - 2.5) * t * t + 1.0; }
+KERNEL_INLINE Quad KernelFar(Quad t) { return (2.5 - t * 0.5) * t * t + (2.0 - t * 4.0); }
+
+// The four weights of one line pair's fractional positions. The lanes are {even line left,
+// even line right, odd line left, odd line right}: the even line is read there, the odd
+// line spread there.
+struct CubicWeights {
+    int i0[4];   // floor of each position, not yet wrapped
+    Quad atI0;   // k(d)
+    Quad atI1;   // k(1 - d)
+    Quad atIm1;  // k(1 + d)
+    Quad atI2;   // k(2 - d)
+};
+
+KERNEL_INLINE void WeighPositions(Quad q, CubicWeights& w)
+{
+    const Quad whole = Floor(q);
+    const Quad d = q - whole;
+    ToInts(whole, w.i0);
+    w.atI0 = KernelNear(d);
+    w.atI1 = KernelNear(1.0 - d);
+    w.atIm1 = KernelFar(1.0 + d);
+    w.atI2 = KernelFar(2.0 - d);
+}
+
+KERNEL_INLINE int Wrap(int position)
+{
+    if (position < 0)
+        return position + kCapacity;
+    if (position >= kCapacity)
+        return position - kCapacity;
+    return position;
+}
+
+// Whether the four cells i0 - 1 .. i0 + 2 lie inside the line without wrapping.
+KERNEL_INLINE bool TapsInside(int i0) { return static_cast<unsigned>(i0 - 1) <= static_cast<unsigned>(kCapacity - 4); }
+
+// The four wrapped cells of the reference (i0, i1 = i0 + 1, im1 = wrapped i0 - 1,
+// i2 = wrapped i1 + 1), for positions near the ends of a line.
+struct WrappedTaps {
+    int i0, i1, im1, i2;
+};
+
+KERNEL_INLINE WrappedTaps WrapTaps(int i0)
+{
+    WrappedTaps t;
+    t.i0 = Wrap(i0);
+    t.i1 = Wrap(i0 + 1);
+    t.im1 = Wrap(t.i0 - 1);
+    t.i2 = Wrap(t.i1 + 1);
+    return t;
+}
+
+// Interpolated read of the even line of a pair: lanes 0 and 1 of w, left bank at w.i0[0],
+// right bank at w.i0[1]. Sums in the reference's grouping:
+// (k(2-d) line[i2] + k(1+d) line[im1]) + (k(1-d) line[i1] + k(d) line[i0]).
+KERNEL_INLINE Pair ReadEven(const double* line, const CubicWeights& w)
+{
+    const int left = w.i0[0];
+    const int right = w.i0[1];
+    const Quad nearWeights = Lows(w.atIm1, w.atI0); // im1 left, right; i0 left, right
+    const Quad farWeights = Lows(w.atI1, w.atI2);   // i1, i2
+    if (__builtin_expect(TapsInside(left) && TapsInside(right), 1)) {
+        // Cells im1, i0 and i1, i2 around each bank's position; each load brings both banks,
+        // and each bank keeps its own.
+        const double* l = line + 2 * (left - 1);
+        const double* r = line + 2 * (right - 1);
+        const Quad nearCells = LeftOfRightOf(LoadQuad(l), LoadQuad(r));
+        const Quad farCells = LeftOfRightOf(LoadQuad(l + 4), LoadQuad(r + 4));
+        const Quad a = nearWeights * nearCells;
+        const Quad b = farWeights * farCells;
+        return (High(b) + Low(a)) + (Low(b) + High(a));
+    }
+    double result[2];
+    for (int lane = 0; lane < 2; ++lane) {
+        const WrappedTaps t = WrapTaps(w.i0[lane]);
+        const double* cell = line + lane;
+        result[lane] = (Lane(farWeights, 2 + lane) * cell[2 * t.i2] + Lane(nearWeights, lane) * cell[2 * t.im1]) +
+                       (Lane(farWeights, lane) * cell[2 * t.i1] + Lane(nearWeights, 2 + lane) * cell[2 * t.i0]);
+    }
+    return Pair{result[0], result[1]};
+}
+
+// Spread write of the odd line of a pair: lanes 2 and 3 of w, left bank at w.i0[2], right
+// bank at w.i0[3]; value = {left, right, left, right}. Each cell update adds -0.0 to the
+// other bank's half, which leaves any value (zeros of either sign included) as it was.
+KERNEL_INLINE void SpreadOdd(double* line, const CubicWeights& w, Quad value)
+{
+    const Quad nearAdd = Highs(w.atIm1, w.atI0) * value; // im1 left, right; i0 left, right
+    const Quad farAdd = Highs(w.atI1, w.atI2) * value;   // i1, i2
+    const int left = w.i0[2];
+    const int right = w.i0[3];
+    if (__builtin_expect(TapsInside(left) && TapsInside(right), 1)) {
+        // Each bank adds into its own half of the four cells.
+        double* l = line + 2 * (left - 1);
+        double* r = line + 2 * (right - 1) + 1;
+        const Pair nearLow = Low(nearAdd), nearHigh = High(nearAdd);
+        const Pair farLow = Low(farAdd), farHigh = High(farAdd);
+        l[0] += nearLow[0];
+        l[2] += nearHigh[0];
+        l[4] += farLow[0];
+        l[6] += farHigh[0];
+        r[0] += nearLow[1];
+        r[2] += nearHigh[1];
+        r[4] += farLow[1];
+        r[6] += farHigh[1];
+        return;
+    }
+    for (int lane = 0; lane < 2; ++lane) {
+        const WrappedTaps t = WrapTaps(w.i0[2 + lane]);
+        double* cell = line + lane;
+        cell[2 * t.i0] += Lane(nearAdd, 2 + lane);
+        cell[2 * t.i1] += Lane(farAdd, lane);
+        cell[2 * t.im1] += Lane(nearAdd, lane);
+        cell[2 * t.i2] += Lane(farAdd, 2 + lane);
+    }
+}
+
+// ---- Setup ---------------------------------------------------------------------------------
+
+enum class Routing { kLeft, kRight, kSum, kStereo };
+
+// What a call needs from the engine, read once.
+struct Setup {
+    double* lines[ReverbEngine::kMaxLines]; // interleaved cells
+    double* history;                        // interleaved wet history
+    int length[ReverbEngine::kMaxLines];
+    int pairDepth[ReverbEngine::kMaxLines / 2];
+    int farEchoDelay;
+    int preDelaySamples;
+    Routing routing;
+    const double* inLeft;
+    const double* inRight;
+    double farEcho;
+    double mix;
+    double dryShare; // 1 - mix
+    double outputGain;
+    double lowCutGain, lowCutCoef, highCutCoef;
+    double shelfB0, shelfB1, shelfB2, shelfA1, shelfA2;
+    double diffusionGain;
+    LogOfBase diffusionLog;
+};
+
+// State carried from frame to frame inside a call.
+struct Carried {
+    Pair lowCut;
+    Pair highCut;
+    Pair taps; // far echo taps read in the previous frame
+    Quad shelfZ1[ReverbEngine::kMaxLines / 2]; // per pair {even L, even R, odd L, odd R}
+    Quad shelfZ2[ReverbEngine::kMaxLines / 2];
+    // Turbulence walks of lines 0-3 and 4-7.
+    Quad walkA[2], walkB[2], stepA[2], stepB[2];
+    // Modulation of the even lines 0, 2, 4, 6 (a missing fourth pair sits still at -1 in -2..0).
+    Quad offsetL, offsetR, stepL, stepR;
+    Quad depth, midpoint;
+    Quad lastDeviation[ReverbEngine::kMaxLines / 2]; // last frame's centred deviations, per pair {L, R, L, R}
+    Quad lastGain[ReverbEngine::kMaxLines / 2];      // last frame's stage gains, likewise
+};
+
+// Control values of the frames of one run; the gains are computed four frames at a time, so
+// their arrays have room for up to three frames beyond the run.
+struct RunControl {
+    Pair offset[kRunFrames][ReverbEngine::kMaxLines / 2]; // per pair {left, right}, after the frame's step
+    Quad lowestOffset, highestOffset;                     // per pair (lanes), over the run and both banks
+    Pair routed[kRunFrames];
+    Quad walks[kRunFrames + 3][4];                        // A 0-3, A 4-7, B 0-3, B 4-7 after the step
+    CubicWeights weights[kRunFrames][ReverbEngine::kMaxLines / 2];
+    Pair gain[kRunFrames + 3][ReverbEngine::kMaxLines];   // per line {left, right}; Turbulence On
+};
+
+// ---- Control -------------------------------------------------------------------------------
+
+// One frame of the turbulence walks when no walk is at a bound: each moves by its step.
+// Returns false, changing nothing, when a walk must turn (and draw) this frame.
+KERNEL_INLINE bool StepWalks(Carried& c)
+{
+    const Quad bound = QuadOf(kTurbBound);
+    const Quad minusBound = QuadOf(-kTurbBound);
+    QuadMask turns = LessEqual(bound, c.walkA[0]) | LessEqual(c.walkA[0], minusBound);
+    turns = turns | LessEqual(bound, c.walkA[1]) | LessEqual(c.walkA[1], minusBound);
+    turns = turns | LessEqual(bound, c.walkB[0]) | LessEqual(c.walkB[0], minusBound);
+    turns = turns | LessEqual(bound, c.walkB[1]) | LessEqual(c.walkB[1], minusBound);
+    if (AnyLane(turns))
+        return false;
+    for (int h = 0; h < 2; ++h) {
+        c.walkA[h] += c.stepA[h];
+        c.walkB[h] += c.stepB[h];
+    }
+    return true;
+}
+
+// The lanes in which an offset turns at an end or crosses its midpoint this frame.
+KERNEL_INLINE QuadMask OffsetEvents(Quad f, Quad h, Quad c, Quad m)
+{
+    const Quad next = f + h;
+    return LessEqual(QuadOf(0.0), f) | LessEqual(f, -c) | (LessEqual(m, f) & Less(next, m)) |
+           (LessEqual(f, m) & Less(m, next));
+}
+
+// One frame of the modulation when no offset turns; false, changing nothing, otherwise.
+KERNEL_INLINE bool StepOffsets(Carried& c)
+{
+    if (AnyLane(OffsetEvents(c.offsetL, c.stepL, c.depth, c.midpoint) |
+                OffsetEvents(c.offsetR, c.stepR, c.depth, c.midpoint)))
+        return false;
+    c.offsetL += c.stepL;
+    c.offsetR += c.stepR;
+    return true;
+}
+
+// Lanes whose power lies too near a rounding boundary to be sure of the last bit take it from
+// the runtime's pow, the function the reference uses, so both round alike.
+__attribute__((noinline)) Quad PowWhereUncertain(double base, Quad y, Quad power, int lanes)
+{
+    double exponents[4], powers[4];
+    StoreQuad(exponents, y);
+    StoreQuad(powers, power);
+    for (int lane = 0; lane < 4; ++lane)
+        if (lanes & (1 << lane))
+            powers[lane] = __builtin_pow(base, exponents[lane]);
+    return LoadQuad(powers);
+}
+
+// Stage gains from the walks of four frames, one frame per lane: the deviations centred on the
+// even lines' means (left A + B, right A - B), centred again per bank, clamped, and the powers.
+// The sums over the lines run in the reference's order; dividing by 4 and 8 is multiplying by
+// 0.25 and 0.125, exactly. walks holds each frame's four walk vectors (A 0-3, A 4-7, B 0-3,
+// B 4-7); the gains go out per frame and line as {left, right}.
+KERNEL_INLINE void ComputeGains(double diffusionGain, const LogOfBase& log, const Quad (*walks)[4],
+                                Pair (*gain)[ReverbEngine::kMaxLines], Quad* deviationL, Quad* deviationR)
+{
+    constexpr int kLines = ReverbEngine::kMaxLines;
+    Quad walkA[kLines], walkB[kLines]; // per line, frames in lanes
+    for (int part = 0; part < 4; ++part) {
+        const Quad rows[4] = {walks[0][part], walks[1][part], walks[2][part], walks[3][part]};
+        Transpose(rows, part < 2 ? walkA + 4 * part : walkB + 4 * (part - 2));
+    }
+
+    const Quad meanA = ((((QuadOf(0.0) + walkA[0]) + walkA[2]) + walkA[4]) + walkA[6]) * 0.25;
+    const Quad meanB = ((((QuadOf(0.0) + walkB[0]) + walkB[2]) + walkB[4]) + walkB[6]) * 0.25;
+    Quad sumL = QuadOf(0.0);
+    Quad sumR = QuadOf(0.0);
+    for (int i = 0; i < kLines; ++i) {
+        const Quad a = walkA[i] - meanA;
+        const Quad b = walkB[i] - meanB;
+        deviationL[i] = a + b;
+        deviationR[i] = a - b;
+        sumL = sumL + deviationL[i];
+        sumR = sumR + deviationR[i];
+    }
+    const Quad meanL = sumL * 0.125;
+    const Quad meanR = sumR * 0.125;
+
+    Quad exponent[2 * kLines];
+    const Quad clamp = QuadOf(kClampDeviation);
+    for (int i = 0; i < kLines; ++i) {
+        deviationL[i] = deviationL[i] - meanL;
+        deviationR[i] = deviationR[i] - meanR;
+        deviationL[i] = Select(Less(deviationL[i], clamp), clamp, deviationL[i]);
+        deviationR[i] = Select(Less(deviationR[i], clamp), clamp, deviationR[i]);
+        exponent[2 * i] = 1.0 / (deviationL[i] + 1.0);
+        exponent[2 * i + 1] = 1.0 / (deviationR[i] + 1.0);
+    }
+    Quad power[2 * kLines];
+    QuadMask uncertain[2 * kLines];
+    PowFromLog<2 * kLines>(log, exponent, power, uncertain);
+    for (int n = 0; n < 2 * kLines; ++n)
+        if (__builtin_expect(AnyLane(uncertain[n]), 0))
+            power[n] = PowWhereUncertain(diffusionGain, exponent[n], power[n], LaneBits(uncertain[n]));
+
+    for (int i = 0; i < kLines; ++i) {
+        const Quad frames01 = InterleaveLows(power[2 * i], power[2 * i + 1]);
+        const Quad frames23 = InterleaveHighs(power[2 * i], power[2 * i + 1]);
+        gain[0][i] = Low(frames01);
+        gain[1][i] = High(frames01);
+        gain[2][i] = Low(frames23);
+        gain[3][i] = High(frames23);
+    }
+}
+
+KERNEL_INLINE double SafeSample(const double* channel, int n)
+{
+    if (channel == nullptr)
+        return 0.0;
+    const double v = channel[n];
+    return __builtin_isfinite(v) ? v : 0.0;
+}
+
+// Input 0 = L, 1/3 = R, 2/3 = L+R, 1 = L&R; a mode reads only the channels it uses.
+KERNEL_INLINE Pair Route(const Setup& s, int n)
+{
+    switch (s.routing) {
+    case Routing::kLeft:
+        return PairOf(SafeSample(s.inLeft, n));
+    case Routing::kRight:
+        return PairOf(SafeSample(s.inRight, n));
+    case Routing::kSum:
+        return PairOf((SafeSample(s.inRight, n) + SafeSample(s.inLeft, n)) * 0.5);
+    case Routing::kStereo:
+        break;
+    }
+    return Pair{SafeSample(s.inLeft, n), SafeSample(s.inRight, n)};
+}
+
+// ---- Signal --------------------------------------------------------------------------------
+
+// Where a run's frames read and write; all positions move on by one cell per frame.
+template <int kLines>
+struct RunCells {
+    static constexpr int kPairs = kLines / 2;
+    double* oddRead[kPairs];   // cells the odd lines are read (and cleared) at
+    double* evenWrite[kPairs]; // the even lines' write cells
+    Quad positions[kPairs];    // {even read position x2, odd spread position x2}, as doubles
+    double* historyWrite;
+    const double* farEchoRead;
+    const double* preDelayRead;
+
+    RunCells(const Setup& s, int wp0)
+    {
+        for (int k = 0; k < kPairs; ++k) {
+            const int evenPos = Wrap(wp0 - s.length[2 * k]);
+            const int oddPos = Wrap(wp0 - s.length[2 * k + 1]);
+            oddRead[k] = s.lines[2 * k + 1] + 2 * oddPos;
+            evenWrite[k] = s.lines[2 * k] + 2 * wp0;
+            const double spreadBase = wp0 - s.pairDepth[k];
+            positions[k] = QuadOfLanes(evenPos, evenPos, spreadBase, spreadBase);
+        }
+        historyWrite = s.history + 2 * wp0;
+        farEchoRead = s.history + 2 * Wrap(wp0 - s.farEchoDelay);
+        preDelayRead = s.history + 2 * Wrap(wp0 - s.preDelaySamples);
+    }
+
+    // The four positions of pair k in frame f: the even line's read position and the odd
+    // line's spread position, each moved by the bank's offset, + 0.25, as in the reference.
+    KERNEL_INLINE void Weigh(RunControl& run, int f, int k) const
+    {
+        const Pair offset = run.offset[f][k];
+        WeighPositions((positions[k] + static_cast<double>(f) - Join(offset, offset)) + 0.25, run.weights[f][k]);
+    }
+    KERNEL_INLINE const CubicWeights& Weights(const RunControl& run, int f, int k) const { return run.weights[f][k]; }
+};
+
+// Far echo crossed in from the other side, low cut and high cut: the chain input of one frame.
+KERNEL_INLINE Pair FilterInput(const Setup& s, Carried& c, Pair in, Pair taps, Pair otherTaps)
+{
+    const Pair a = in - (taps * 0.1 + otherTaps) * s.farEcho * 0.9;
+    const Pair y = a * s.lowCutGain - c.lowCut * s.lowCutCoef;
+    const Pair h = y - c.lowCut;
+    c.lowCut = y;
+    c.highCut = (h - c.highCut) * s.highCutCoef + c.highCut;
+    return c.highCut;
+}
+
+// Damping shelf of a pair's two lines in one frame (transposed direct form II); p holds the
+// stage sums {even L, even R, odd L, odd R}, the result the values to write.
+KERNEL_INLINE Quad Damp(const Setup& s, Carried& c, int k, Quad p)
+{
+    const Quad J = FlushTiny(p * s.shelfB0 + c.shelfZ1[k]);
+    c.shelfZ1[k] = (c.shelfZ2[k] - J * s.shelfA1) + p * s.shelfB1;
+    c.shelfZ2[k] = p * s.shelfB2 - J * s.shelfA2;
+    return J;
+}
+
+// One frame, the left and right bank side by side.
+template <int kLines, bool kTurbulence>
+KERNEL_INLINE void RenderFrame(const Setup& s, Carried& c, const RunControl& run, const RunCells<kLines>& cells, int f,
+                               double* outLeft, double* outRight)
+{
+    constexpr int kPairs = kLines / 2;
+    const Pair in = run.routed[f];
+
+    // The left side crosses in the previous frame's right tap, the right side this frame's
+    // left tap.
+    const Pair taps = LoadPair(cells.farEchoRead + 2 * f);
+    Pair chain = FilterInput(s, c, in, c.taps, CrossPair(c.taps, taps));
+    c.taps = taps;
+
+#pragma GCC unroll 4
+    for (int k = 0; k < kPairs; ++k) {
+        const CubicWeights& w = cells.Weights(run, f, k);
+        const Pair evenValue = ReadEven(s.lines[2 * k], w);
+        double* oddCell = cells.oddRead[k] + 2 * f;
+        const Pair oddValue = LoadPair(oddCell);
+        StorePair(oddCell, PairOf(0.0));
+
+        // Two all-pass stages; each stage's sum goes on to the damping.
+        const Pair evenGain = kTurbulence ? run.gain[f][2 * k] : PairOf(s.diffusionGain);
+        const Pair oddGain = kTurbulence ? run.gain[f][2 * k + 1] : PairOf(s.diffusionGain);
+        Pair v = evenGain * evenValue + chain;
+        const Pair evenStage = FlushTiny(v);
+        chain = evenValue - v * evenGain;
+        v = oddGain * oddValue + chain;
+        const Pair oddStage = FlushTiny(v);
+        chain = oddValue - v * oddGain;
+
+        const Quad J = Damp(s, c, k, Join(evenStage, oddStage));
+        StorePair(cells.evenWrite[k] + 2 * f, Low(J));
+        SpreadOdd(s.lines[2 * k + 1], w, HighTwice(J));
+    }
+
+    // Wet history: written first, so a pre-delay of 0 reads this frame's chain output.
+    StorePair(cells.historyWrite + 2 * f, chain);
+    const Pair wet = LoadPair(cells.preDelayRead + 2 * f);
+    const Pair result = (in * s.dryShare - wet * s.mix) * s.outputGain;
+    outLeft[f] = result[0];
+    outRight[f] = result[1];
+}
+
+// Frames f and f + 1 in lockstep: the two frames' all-pass chains, which do not depend on each
+// other, run side by side in one vector {f L, f R, f+1 L, f+1 R}, so each waits for its
+// serial stages only half as often. Everything that carries from frame to frame (input
+// filters, damping, history) still runs frame by frame. Frame f + 1 reads its lines before
+// frame f has written them, which LockstepIsSafe has checked for the run.
+template <int kLines, bool kTurbulence>
+KERNEL_INLINE void RenderTwoFrames(const Setup& s, Carried& c, const RunControl& run, const RunCells<kLines>& cells,
+                                   int f, double* outLeft, double* outRight)
+{
+    constexpr int kPairs = kLines / 2;
+    const Pair in0 = run.routed[f];
+    const Pair in1 = run.routed[f + 1];
+
+    const Quad taps = LoadQuad(cells.farEchoRead + 2 * f);
+    const Pair chain0 = FilterInput(s, c, in0, c.taps, CrossPair(c.taps, Low(taps)));
+    const Pair chain1 = FilterInput(s, c, in1, Low(taps), CrossPair(Low(taps), High(taps)));
+    c.taps = High(taps);
+    Quad chain = Join(chain0, chain1);
+
+#pragma GCC unroll 4
+    for (int k = 0; k < kPairs; ++k) {
+        const CubicWeights& w0 = cells.Weights(run, f, k);
+        const CubicWeights& w1 = cells.Weights(run, f + 1, k);
+        const Quad evenValue = Join(ReadEven(s.lines[2 * k], w0), ReadEven(s.lines[2 * k], w1));
+        double* oddCells = cells.oddRead[k] + 2 * f;
+        const Quad oddValue = LoadQuad(oddCells);
+        StoreQuad(oddCells, QuadOf(0.0));
+
+        const Quad evenGain = kTurbulence ? Join(run.gain[f][2 * k], run.gain[f + 1][2 * k]) : QuadOf(s.diffusionGain);
+        const Quad oddGain =
+            kTurbulence ? Join(run.gain[f][2 * k + 1], run.gain[f + 1][2 * k + 1]) : QuadOf(s.diffusionGain);
+        Quad v = evenGain * evenValue + chain;
+        const Quad evenStage = FlushTiny(v);
+        chain = evenValue - v * evenGain;
+        v = oddGain * oddValue + chain;
+        const Quad oddStage = FlushTiny(v);
+        chain = oddValue - v * oddGain;
+
+        const Quad J0 = Damp(s, c, k, Lows(evenStage, oddStage));
+        const Quad J1 = Damp(s, c, k, Highs(evenStage, oddStage));
+        StoreQuad(cells.evenWrite[k] + 2 * f, Lows(J0, J1));
+        SpreadOdd(s.lines[2 * k + 1], w0, HighTwice(J0));
+        SpreadOdd(s.lines[2 * k + 1], w1, HighTwice(J1));
+    }
+
+    StorePair(cells.historyWrite + 2 * f, Low(chain));
+    const Pair wet0 = LoadPair(cells.preDelayRead + 2 * f);
+    StorePair(cells.historyWrite + 2 * f + 2, High(chain));
+    const Pair wet1 = LoadPair(cells.preDelayRead + 2 * f + 2);
+    const Quad result = (Join(in0, in1) * s.dryShare - Join(wet0, wet1) * s.mix) * s.outputGain;
+    double lanes[4];
+    StoreQuad(lanes, result);
+    outLeft[f] = lanes[0];
+    outRight[f] = lanes[1];
+    outLeft[f + 1] = lanes[2];
+    outRight[f + 1] = lanes[3];
+}
+
+// Whether some whole number m × kCapacity lies in lo..hi.
+KERNEL_INLINE bool MeetsAcrossWrap(int lo, int hi)
+{
+    for (int m = -3; m <= 3; ++m)
+        if (lo <= m * kCapacity && m * kCapacity <= hi)
+            return true;
+    return false;
+}
+
+// Whether frame f + 1 may read before frame f writes, for every f of the run: the even lines'
+// interpolated reads one frame ahead must not reach the cell written in frame f, and the odd
+// lines' reads one frame ahead must not fall into frame f's spread. Both hold by a wide margin
+// unless a line is as long as its memory or offsets lie far outside a depth that Room size
+// has just shrunk. Distances are relative to frame f's write position, with a cell of slack
+// for rounding.
+template <int kLines>
+bool LockstepIsSafe(const Setup& s, const RunControl& run)
+{
+    for (int k = 0; k < kLines / 2; ++k) {
+        const double lowest = Lane(run.lowestOffset, k);
+        const double highest = Lane(run.highestOffset, k);
+        const int readAhead = static_cast<int>(__builtin_floor(0.25 - highest));  // cells beyond the read position
+        const int readAheadMost = static_cast<int>(__builtin_floor(0.25 - lowest));
+        const int evenRead = 1 - s.length[2 * k];
+        if (MeetsAcrossWrap(evenRead + readAhead - 2, evenRead + readAheadMost + 3))
+            return false;
+        const int oddRead = 1 - s.length[2 * k + 1];
+        const int spreadLeast = readAhead - s.pairDepth[k] - 2;
+        const int spreadMost = readAheadMost - s.pairDepth[k] + 3;
+        if (MeetsAcrossWrap(oddRead - spreadMost, oddRead - spreadLeast))
+            return false;
+    }
+    return true;
+}
+
+// Renders count frames from write position wp0; no position wraps inside the run.
+template <int kLines, bool kTurbulence>
+void RenderRun(const Setup& s, Carried& c, RunControl& run, int wp0, int count, double* outLeft,
+               double* outRight)
+{
+    const RunCells<kLines> cells(s, wp0);
+    for (int f = 0; f < count; ++f)
+#pragma GCC unroll 4
+        for (int k = 0; k < kLines / 2; ++k)
+            cells.Weigh(run, f, k);
+    int f = 0;
+    if (count > 1 && LockstepIsSafe<kLines>(s, run))
+        for (; f + 1 < count; f += 2)
+            RenderTwoFrames<kLines, kTurbulence>(s, c, run, cells, f, outLeft, outRight);
+    for (; f < count; ++f)
+        RenderFrame<kLines, kTurbulence>(s, c, run, cells, f, outLeft, outRight);
+}
+
+// The stage gains of a run's frames, and the last frame's deviations and gains for the engine.
+void ComputeRunGains(const Setup& s, Carried& c, RunControl& run, int count)
+{
+    for (int f = count; f % 4 != 0; ++f) // lanes beyond the run compute something harmless
+        for (int part = 0; part < 4; ++part)
+            run.walks[f][part] = run.walks[count - 1][part];
+    Quad deviationL[ReverbEngine::kMaxLines], deviationR[ReverbEngine::kMaxLines];
+    for (int f = 0; f < count; f += 4)
+        ComputeGains(s.diffusionGain, s.diffusionLog, run.walks + f, run.gain + f, deviationL, deviationR);
+
+    const int last = (count - 1) % 4; // deviations are those of the last group of four
+    for (int k = 0; k < ReverbEngine::kMaxLines / 2; ++k) {
+        c.lastDeviation[k] = QuadOfLanes(Lane(deviationL[2 * k], last), Lane(deviationR[2 * k], last),
+                                         Lane(deviationL[2 * k + 1], last), Lane(deviationR[2 * k + 1], last));
+        c.lastGain[k] = Join(run.gain[count - 1][2 * k], run.gain[count - 1][2 * k + 1]);
+    }
+}
+
+// Frames until the first of the call's positions reaches the end of its line.
+template <int kLines>
+int FramesBeforeWrap(const Setup& s, int writePos)
+{
+    int lowest = kCapacity - writePos;
+    const auto consider = [&lowest, writePos](int delay) {
+        const int frames = kCapacity - Wrap(writePos - delay);
+        lowest = frames < lowest ? frames : lowest;
+    };
+    for (int i = 0; i < kLines; ++i)
+        consider(s.length[i]);
+    consider(s.farEchoDelay);
+    consider(s.preDelaySamples);
+    return lowest;
+}
+
+// The whole call: runs of control values, then of signal. turnWalks and turnOffsets run the
+// engine's scalar step for a frame in which a walk or an offset turns.
+template <int kLines, bool kTurbulence, class TurnWalks, class TurnOffsets>
+void Render(const Setup& s, Carried& c, int& writePos, int frames, double* outLeft, double* outRight,
+            TurnWalks turnWalks, TurnOffsets turnOffsets)
+{
+    RunControl run;
+    for (int start = 0; start < frames;) {
+        int count = frames - start < kRunFrames ? frames - start : kRunFrames;
+        const int beforeWrap = FramesBeforeWrap<kLines>(s, writePos);
+        count = beforeWrap < count ? beforeWrap : count;
+
+        for (int f = 0; f < count; ++f) {
+            if constexpr (kTurbulence) {
+                if (!StepWalks(c))
+                    turnWalks(c);
+                run.walks[f][0] = c.walkA[0];
+                run.walks[f][1] = c.walkA[1];
+                run.walks[f][2] = c.walkB[0];
+                run.walks[f][3] = c.walkB[1];
+            }
+            if (!StepOffsets(c))
+                turnOffsets(c);
+            StoreQuad(&run.offset[f][0][0], InterleaveLows(c.offsetL, c.offsetR));
+            StoreQuad(&run.offset[f][2][0], InterleaveHighs(c.offsetL, c.offsetR));
+            const Quad low = Min(c.offsetL, c.offsetR);
+            const Quad high = Max(c.offsetL, c.offsetR);
+            run.lowestOffset = f == 0 ? low : Min(run.lowestOffset, low);
+            run.highestOffset = f == 0 ? high : Max(run.highestOffset, high);
+            run.routed[f] = Route(s, start + f);
+        }
+        if constexpr (kTurbulence)
+            ComputeRunGains(s, c, run, count);
+        RenderRun<kLines, kTurbulence>(s, c, run, writePos, count, outLeft + start, outRight + start);
+
+        writePos += count;
+        if (writePos == kCapacity)
+            writePos = 0;
+        start += count;
+    }
+}
+
+Routing RoutingOf(double input)
+{
+    if (input == 0.0)
+        return Routing::kLeft;
+    if (input > 0.3 && input < 0.4)
+        return Routing::kRight;
+    if (input > 0.6 && input < 0.7)
+        return Routing::kSum;
+    return Routing::kStereo;
+}
+
+// The lanes of the even lines 0, 2, 4, 6 of a per-line array; `missing` for a fourth pair
+// that does not run.
+Quad EvenLines(const double* perLine, int pairs, double missing)
+{
+    return QuadOfLanes(perLine[0], perLine[2], perLine[4], pairs > 3 ? perLine[6] : missing);
+}
+
+void StoreEvenLines(double* perLine, int pairs, Quad v)
+{
+    for (int k = 0; k < pairs; ++k)
+        perLine[2 * k] = Lane(v, k);
+}
+
+} // namespace
+
+template <ReverbKernel kKernel>
+void ReverbFastKernel<kKernel>::Process(ReverbEngine& e, const double* const* inputs, double* const* outputs, int frames)
+{
+    const int lines = e.lineCount;
+    const int pairs = lines / 2;
+
+    Setup s;
+    for (int i = 0; i < ReverbEngine::kMaxLines; ++i) {
+        s.lines[i] = &e.delayLines[i][0][0];
+        s.length[i] = e.lineLengthL[i];
+    }
+    for (int k = 0; k < ReverbEngine::kMaxLines / 2; ++k)
+        s.pairDepth[k] = e.modDepthL[2 * k];
+    s.history = &e.wetHistory[0][0];
+    s.farEchoDelay = e.farEchoDelay;
+    s.preDelaySamples = static_cast<int>(e.lineLengthL[0] * e.paramPreDelay);
+    s.routing = RoutingOf(e.paramInput);
+    s.inLeft = inputs != nullptr ? inputs[0] : nullptr;
+    s.inRight = inputs != nullptr ? inputs[1] : nullptr;
+    s.farEcho = e.paramFarEcho;
+    s.mix = e.paramMix;
+    s.dryShare = 1.0 - e.paramMix;
+    s.outputGain = e.outputGain;
+    s.lowCutGain = e.lowCutGain;
+    s.lowCutCoef = e.lowCutCoef;
+    s.highCutCoef = e.highCutCoef;
+    s.shelfB0 = e.shelfB0;
+    s.shelfB1 = e.shelfB1;
+    s.shelfB2 = e.shelfB2;
+    s.shelfA1 = e.shelfA1;
+    s.shelfA2 = e.shelfA2;
+    s.diffusionGain = e.paramDiffusion * 0.5 + 0.5;
+    s.diffusionLog = SplitLog(e.diffusionLogHi, e.diffusionLogLo);
+
+    Carried c;
+    c.lowCut = Pair{e.lowCutStateL, e.lowCutStateR};
+    c.highCut = Pair{e.highCutStateL, e.highCutStateR};
+    c.taps = Pair{e.farEchoTapL, e.farEchoTapR};
+    for (int k = 0; k < pairs; ++k) {
+        c.shelfZ1[k] = QuadOfLanes(e.shelfZ1L[2 * k], e.shelfZ1R[2 * k], e.shelfZ1L[2 * k + 1], e.shelfZ1R[2 * k + 1]);
+        c.shelfZ2[k] = QuadOfLanes(e.shelfZ2L[2 * k], e.shelfZ2R[2 * k], e.shelfZ2L[2 * k + 1], e.shelfZ2R[2 * k + 1]);
+    }
+
+    // Walks and offsets live in the engine's arrays whenever the engine's own scalar steps
+    // run, and in vectors in between.
+    const auto loadWalks = [&e](Carried& v) {
+        for (int h = 0; h < 2; ++h) {
+            v.walkA[h] = LoadQuad(e.turbWalkA + 4 * h);
+            v.walkB[h] = LoadQuad(e.turbWalkB + 4 * h);
+            v.stepA[h] = LoadQuad(e.turbStepA + 4 * h);
+            v.stepB[h] = LoadQuad(e.turbStepB + 4 * h);
+        }
+    };
+    const auto storeWalks = [&e](const Carried& v) {
+        for (int h = 0; h < 2; ++h) {
+            StoreQuad(e.turbWalkA + 4 * h, v.walkA[h]);
+            StoreQuad(e.turbWalkB + 4 * h, v.walkB[h]);
+            StoreQuad(e.turbStepA + 4 * h, v.stepA[h]);
+            StoreQuad(e.turbStepB + 4 * h, v.stepB[h]);
+        }
+    };
+    const auto loadOffsets = [&e, pairs](Carried& v) {
+        v.offsetL = EvenLines(e.modOffsetL, pairs, -1.0);
+        v.offsetR = EvenLines(e.modOffsetR, pairs, -1.0);
+        v.stepL = EvenLines(e.modStepL, pairs, 0.0);
+        v.stepR = EvenLines(e.modStepR, pairs, 0.0);
+    };
+    const auto storeOffsets = [&e, pairs](const Carried& v) {
+        StoreEvenLines(e.modOffsetL, pairs, v.offsetL);
+        StoreEvenLines(e.modOffsetR, pairs, v.offsetR);
+        StoreEvenLines(e.modStepL, pairs, v.stepL);
+        StoreEvenLines(e.modStepR, pairs, v.stepR);
+    };
+    const auto turnWalks = [&e, &loadWalks, &storeWalks](Carried& v) {
+        storeWalks(v);
+        e.WalkTurbulence();
+        loadWalks(v);
+    };
+    const auto turnOffsets = [&e, &loadOffsets, &storeOffsets](Carried& v) {
+        storeOffsets(v);
+        e.AdvanceModulation();
+        loadOffsets(v);
+    };
+    loadWalks(c);
+    loadOffsets(c);
+    double depth[ReverbEngine::kMaxLines];
+    for (int i = 0; i < ReverbEngine::kMaxLines; ++i)
+        depth[i] = e.modDepthL[i];
+    c.depth = EvenLines(depth, pairs, 2.0);
+    c.midpoint = -c.depth * 0.5;
+
+    int writePos = e.writePos;
+    if (lines == 8)
+        Render<8, true>(s, c, writePos, frames, outputs[0], outputs[1], turnWalks, turnOffsets);
+    else
+        Render<6, false>(s, c, writePos, frames, outputs[0], outputs[1], turnWalks, turnOffsets);
+
+    // Back into the engine.
+    e.writePos = writePos;
+    e.lowCutStateL = c.lowCut[0];
+    e.lowCutStateR = c.lowCut[1];
+    e.highCutStateL = c.highCut[0];
+    e.highCutStateR = c.highCut[1];
+    e.farEchoTapL = c.taps[0];
+    e.farEchoTapR = c.taps[1];
+    for (int k = 0; k < pairs; ++k) {
+        e.shelfZ1L[2 * k] = Lane(c.shelfZ1[k], 0);
+        e.shelfZ1R[2 * k] = Lane(c.shelfZ1[k], 1);
+        e.shelfZ1L[2 * k + 1] = Lane(c.shelfZ1[k], 2);
+        e.shelfZ1R[2 * k + 1] = Lane(c.shelfZ1[k], 3);
+        e.shelfZ2L[2 * k] = Lane(c.shelfZ2[k], 0);
+        e.shelfZ2R[2 * k] = Lane(c.shelfZ2[k], 1);
+        e.shelfZ2L[2 * k + 1] = Lane(c.shelfZ2[k], 2);
+        e.shelfZ2R[2 * k + 1] = Lane(c.shelfZ2[k], 3);
+    }
+    storeOffsets(c);
+    if (lines == 8) {
+        storeWalks(c);
+        for (int k = 0; k < pairs; ++k) {
+            e.turbDevL[2 * k] = Lane(c.lastDeviation[k], 0);
+            e.turbDevR[2 * k] = Lane(c.lastDeviation[k], 1);
+            e.turbDevL[2 * k + 1] = Lane(c.lastDeviation[k], 2);
+            e.turbDevR[2 * k + 1] = Lane(c.lastDeviation[k], 3);
+            e.stageGainL[2 * k] = Lane(c.lastGain[k], 0);
+            e.stageGainR[2 * k] = Lane(c.lastGain[k], 1);
+            e.stageGainL[2 * k + 1] = Lane(c.lastGain[k], 2);
+            e.stageGainR[2 * k + 1] = Lane(c.lastGain[k], 3);
+        }
+    } else {
+        for (int i = 0; i < lines; ++i) {
+            e.turbDevL[i] = 0.0;
+            e.turbDevR[i] = 0.0;
+            e.stageGainL[i] = s.diffusionGain;
+            e.stageGainR[i] = s.diffusionGain;
+        }
+    }
+}

@@ -1,0 +1,20 @@
+// The implementations of the engine's per-sample processing. All of them produce the same
+// sound: the vector kernels match the scalar reference bit for bit with Turbulence Off and
+// within rounding (about one part in 10^12 of the signal) with Turbulence On, where they raise
+// the stage gains to their powers with their own exponential instead of the runtime's pow.
+#pragma once
+
+enum class ReverbKernel {
+    kReference, // the algorithm written out sample by sample, in scalar code
+    kSse2,      // left and right side as two-lane vectors; runs on every x86-64 CPU
+    kAvx2,      // the same with four-lane vectors; needs a CPU (and system) with AVX2
+};
+
+// Whether this CPU and system can run the kernel.
+bool IsKernelSupported(ReverbKernel kernel);
+
+// The fastest kernel this CPU can run; what every engine uses unless told otherwise.
+ReverbKernel BestSupportedKernel();
+
+// "reference", "sse2" or "avx2".
+const char* KernelName(ReverbKernel kernel);
