@@ -220,7 +220,6 @@ KERNEL_INLINE void PowFromLog(const LogOfBase& log, const Quad* y, Quad* power, 
     constexpr double kLn2Over128Hi = 0x1.62e42fefa0000p-8;    // 39 bits: exact times any k here
     constexpr double kLn2Over128Lo = 0x1.cf79abc9e3b3ap-47;
     constexpr double kSureWithin = 0.49;                      // of an ulp from the rounded result
-    constexpr long long kExponentField = 0x7ff0000000000000;
 
     // x = log × y = xHi + xLo: y split into 26 and 27 bits, each product with log.high exact.
     Quad xHi[kCount], xLo[kCount];
@@ -262,9 +261,10 @@ KERNEL_INLINE void PowFromLog(const LogOfBase& log, const Quad* y, Quad* power, 
         LookUpExp2(index[n], tableHi, tableLo);
         const Quad rest = tableHi * expm1 + (tableLo + tableHi * rLo[n]);
         const Quad scaled = tableHi + rest;
+        // scaled lies in 0.994..1.995, so its unit in the last place is 2^-52 unless it is
+        // below 1 (j = 0 and r < 0); those few lanes count as uncertain.
         const Quad roundingError = rest - (scaled - tableHi); // exact: |tableHi| > |rest|
-        const Quad ulp = FromBits(LowBits(BitsOf(scaled), kExponentField) - BitsOf(52LL << 52));
-        uncertain[n] = Less(ulp * kSureWithin, Abs(roundingError));
+        uncertain[n] = Less(QuadOf(kSureWithin * 0x1p-52), Abs(roundingError)) | Less(scaled, QuadOf(1.0));
         power[n] = FromBits(BitsOf(scaled) + twoToM[n]);
     }
 }
@@ -275,27 +275,20 @@ KERNEL_INLINE void PowFromLog(const LogOfBase& log, const Quad* y, Quad* power, 
 KERNEL_INLINE Quad KernelNear(Quad t) { return (t * 1.5 - 2.5) * t * t + 1.0; }
 KERNEL_INLINE Quad KernelFar(Quad t) { return (2.5 - t * 0.5) * t * t + (2.0 - t * 4.0); }
 
-// The four weights of one line pair's fractional positions. The lanes are {even line left,
-// even line right, odd line left, odd line right}: the even line is read there, the odd
-// line spread there.
-struct CubicWeights {
-    int i0[4];   // floor of each position, not yet wrapped
-    Quad atI0;   // k(d)
-    Quad atI1;   // k(1 - d)
-    Quad atIm1;  // k(1 + d)
-    Quad atI2;   // k(2 - d)
+// How one line pair is read and spread in one frame: the even line is read between cells at
+// its modulated position, the odd line spread there, each in both banks. Weights are kept in
+// the arrangement their one use needs, {left, right} per tap.
+struct PairTaps {
+    Quad readNear;  // k(1 + d) and k(d): the even line's cells im1 and i0
+    Quad readFar;   // k(1 - d) and k(2 - d): cells i1 and i2
+    Quad spreadNear; // the same for the odd line's spread
+    Quad spreadFar;
+    // Cell im1 of each position {read left, read right, spread left, spread right}, the
+    // spread ones at their bank's half; for positions near the ends of a line, the line's start.
+    const double* cell[4];
+    int i0[4];      // floor of each position
+    int inside;     // 1 when all four groups of cells lie inside their lines, without wrapping
 };
-
-KERNEL_INLINE void WeighPositions(Quad q, CubicWeights& w)
-{
-    const Quad whole = Floor(q);
-    const Quad d = q - whole;
-    ToInts(whole, w.i0);
-    w.atI0 = KernelNear(d);
-    w.atI1 = KernelNear(1.0 - d);
-    w.atIm1 = KernelFar(1.0 + d);
-    w.atI2 = KernelFar(2.0 - d);
-}
 
 KERNEL_INLINE int Wrap(int position)
 {
@@ -306,8 +299,32 @@ KERNEL_INLINE int Wrap(int position)
     return position;
 }
 
-// Whether the four cells i0 - 1 .. i0 + 2 lie inside the line without wrapping.
-KERNEL_INLINE bool TapsInside(int i0) { return static_cast<unsigned>(i0 - 1) <= static_cast<unsigned>(kCapacity - 4); }
+// q: the positions {even line left, right, odd line left, right}; lines: the lines' starts,
+// {even, even, odd, odd + 1}. The kernel's four weights for the distances of the cells around
+// each position, computed as in the reference, and where the cells are.
+KERNEL_INLINE void LocateTaps(Quad q, const double* const* lines, PairTaps& t)
+{
+    const Quad whole = Floor(q);
+    const Quad d = q - whole;
+    const __m128i i0 = ToInts(whole);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(t.i0), i0);
+    const Quad atI0 = KernelNear(d);
+    const Quad atI1 = KernelNear(1.0 - d);
+    const Quad atIm1 = KernelFar(1.0 + d);
+    const Quad atI2 = KernelFar(2.0 - d);
+    t.readNear = Lows(atIm1, atI0);
+    t.readFar = Lows(atI1, atI2);
+    t.spreadNear = Highs(atIm1, atI0);
+    t.spreadFar = Highs(atI1, atI2);
+
+    // Inside: 1 <= i0 <= capacity - 3, so that cells i0 - 1 .. i0 + 2 exist.
+    const __m128i inside = _mm_and_si128(_mm_cmpgt_epi32(i0, _mm_setzero_si128()),
+                                         _mm_cmpgt_epi32(_mm_set1_epi32(kCapacity - 2), i0));
+    t.inside = _mm_movemask_ps(_mm_castsi128_ps(inside)) == 15;
+    const __m128i cellIndex = _mm_and_si128(_mm_add_epi32(i0, i0), inside); // 2 (i0 - 1) + 2, or 0
+    const __m128i im1 = _mm_sub_epi32(cellIndex, _mm_and_si128(_mm_set1_epi32(2), inside));
+    Addresses(lines, im1, t.cell);
+}
 
 // The four wrapped cells of the reference (i0, i1 = i0 + 1, im1 = wrapped i0 - 1,
 // i2 = wrapped i1 + 1), for positions near the ends of a line.
@@ -325,68 +342,68 @@ KERNEL_INLINE WrappedTaps WrapTaps(int i0)
     return t;
 }
 
-// Interpolated read of the even line of a pair: lanes 0 and 1 of w, left bank at w.i0[0],
-// right bank at w.i0[1]. Sums in the reference's grouping:
-// (k(2-d) line[i2] + k(1+d) line[im1]) + (k(1-d) line[i1] + k(d) line[i0]).
-KERNEL_INLINE Pair ReadEven(const double* line, const CubicWeights& w)
+// Interpolated read of the even line, both banks, where no cell wraps. Sums in the
+// reference's grouping: (k(2-d) line[i2] + k(1+d) line[im1]) + (k(1-d) line[i1] + k(d) line[i0]).
+KERNEL_INLINE Pair ReadEvenInside(const PairTaps& t)
 {
-    const int left = w.i0[0];
-    const int right = w.i0[1];
-    const Quad nearWeights = Lows(w.atIm1, w.atI0); // im1 left, right; i0 left, right
-    const Quad farWeights = Lows(w.atI1, w.atI2);   // i1, i2
-    if (__builtin_expect(TapsInside(left) && TapsInside(right), 1)) {
-        // Cells im1, i0 and i1, i2 around each bank's position; each load brings both banks,
-        // and each bank keeps its own.
-        const double* l = line + 2 * (left - 1);
-        const double* r = line + 2 * (right - 1);
-        const Quad nearCells = LeftOfRightOf(LoadQuad(l), LoadQuad(r));
-        const Quad farCells = LeftOfRightOf(LoadQuad(l + 4), LoadQuad(r + 4));
-        const Quad a = nearWeights * nearCells;
-        const Quad b = farWeights * farCells;
-        return (High(b) + Low(a)) + (Low(b) + High(a));
-    }
+    // Cells im1, i0 and i1, i2 around each bank's position; each load brings both banks, and
+    // each bank keeps its own.
+    const Quad nearCells = LeftOfRightOf(LoadQuad(t.cell[0]), LoadQuad(t.cell[1]));
+    const Quad farCells = LeftOfRightOf(LoadQuad(t.cell[0] + 4), LoadQuad(t.cell[1] + 4));
+    const Quad a = t.readNear * nearCells;
+    const Quad b = t.readFar * farCells;
+    return (High(b) + Low(a)) + (Low(b) + High(a));
+}
+
+KERNEL_INLINE Pair ReadEven(const double* line, const PairTaps& t)
+{
+    if (__builtin_expect(t.inside, 1))
+        return ReadEvenInside(t);
     double result[2];
     for (int lane = 0; lane < 2; ++lane) {
-        const WrappedTaps t = WrapTaps(w.i0[lane]);
+        const WrappedTaps w = WrapTaps(t.i0[lane]);
         const double* cell = line + lane;
-        result[lane] = (Lane(farWeights, 2 + lane) * cell[2 * t.i2] + Lane(nearWeights, lane) * cell[2 * t.im1]) +
-                       (Lane(farWeights, lane) * cell[2 * t.i1] + Lane(nearWeights, 2 + lane) * cell[2 * t.i0]);
+        result[lane] = (Lane(t.readFar, 2 + lane) * cell[2 * w.i2] + Lane(t.readNear, lane) * cell[2 * w.im1]) +
+                       (Lane(t.readFar, lane) * cell[2 * w.i1] + Lane(t.readNear, 2 + lane) * cell[2 * w.i0]);
     }
     return Pair{result[0], result[1]};
 }
 
-// Spread write of the odd line of a pair: lanes 2 and 3 of w, left bank at w.i0[2], right
-// bank at w.i0[3]; value = {left, right, left, right}. Each cell update adds -0.0 to the
-// other bank's half, which leaves any value (zeros of either sign included) as it was.
-KERNEL_INLINE void SpreadOdd(double* line, const CubicWeights& w, Quad value)
+// Spread write of value {left, right, left, right} into the odd line, where no cell wraps:
+// each bank adds into its own half of its four cells.
+KERNEL_INLINE void SpreadOddInside(const PairTaps& t, Quad value)
 {
-    const Quad nearAdd = Highs(w.atIm1, w.atI0) * value; // im1 left, right; i0 left, right
-    const Quad farAdd = Highs(w.atI1, w.atI2) * value;   // i1, i2
-    const int left = w.i0[2];
-    const int right = w.i0[3];
-    if (__builtin_expect(TapsInside(left) && TapsInside(right), 1)) {
-        // Each bank adds into its own half of the four cells.
-        double* l = line + 2 * (left - 1);
-        double* r = line + 2 * (right - 1) + 1;
-        const Pair nearLow = Low(nearAdd), nearHigh = High(nearAdd);
-        const Pair farLow = Low(farAdd), farHigh = High(farAdd);
-        l[0] += nearLow[0];
-        l[2] += nearHigh[0];
-        l[4] += farLow[0];
-        l[6] += farHigh[0];
-        r[0] += nearLow[1];
-        r[2] += nearHigh[1];
-        r[4] += farLow[1];
-        r[6] += farHigh[1];
+    const Quad nearAdd = t.spreadNear * value; // im1 left, right; i0 left, right
+    const Quad farAdd = t.spreadFar * value;   // i1, i2
+    const Pair nearLow = Low(nearAdd), nearHigh = High(nearAdd);
+    const Pair farLow = Low(farAdd), farHigh = High(farAdd);
+    double* l = const_cast<double*>(t.cell[2]);
+    double* r = const_cast<double*>(t.cell[3]);
+    l[0] += nearLow[0];
+    l[2] += nearHigh[0];
+    l[4] += farLow[0];
+    l[6] += farHigh[0];
+    r[0] += nearLow[1];
+    r[2] += nearHigh[1];
+    r[4] += farLow[1];
+    r[6] += farHigh[1];
+}
+
+KERNEL_INLINE void SpreadOdd(double* line, const PairTaps& t, Quad value)
+{
+    if (__builtin_expect(t.inside, 1)) {
+        SpreadOddInside(t, value);
         return;
     }
+    const Quad nearAdd = t.spreadNear * value;
+    const Quad farAdd = t.spreadFar * value;
     for (int lane = 0; lane < 2; ++lane) {
-        const WrappedTaps t = WrapTaps(w.i0[2 + lane]);
+        const WrappedTaps w = WrapTaps(t.i0[2 + lane]);
         double* cell = line + lane;
-        cell[2 * t.i0] += Lane(nearAdd, 2 + lane);
-        cell[2 * t.i1] += Lane(farAdd, lane);
-        cell[2 * t.im1] += Lane(nearAdd, lane);
-        cell[2 * t.i2] += Lane(farAdd, 2 + lane);
+        cell[2 * w.i0] += Lane(nearAdd, 2 + lane);
+        cell[2 * w.i1] += Lane(farAdd, lane);
+        cell[2 * w.im1] += Lane(nearAdd, lane);
+        cell[2 * w.i2] += Lane(farAdd, 2 + lane);
     }
 }
 
@@ -424,11 +441,23 @@ struct Carried {
     Quad shelfZ2[ReverbEngine::kMaxLines / 2];
     // Turbulence walks of lines 0-3 and 4-7.
     Quad walkA[2], walkB[2], stepA[2], stepB[2];
-    // Modulation of the even lines 0, 2, 4, 6 (a missing fourth pair sits still at -1 in -2..0).
+    // Modulation of the even lines 0, 2, 4, 6 (a missing fourth pair sits still at -1 in -2..0,
+    // its midpoint far away).
     Quad offsetL, offsetR, stepL, stepR;
     Quad depth, midpoint;
     Quad lastDeviation[ReverbEngine::kMaxLines / 2]; // last frame's centred deviations, per pair {L, R, L, R}
     Quad lastGain[ReverbEngine::kMaxLines / 2];      // last frame's stage gains, likewise
+};
+
+// Gains whose power lies too near a rounding boundary to be sure of the last bit. The vector
+// pass records, without branches (they would be mispredicted and discard the work in flight),
+// which lanes those are; afterwards a scalar pass takes them from the runtime's pow, the
+// function the reference uses, so that both round alike.
+struct UncertainGains {
+    static constexpr int kGroups = (kRunFrames + 3) / 4;
+    static constexpr int kVectors = 2 * ReverbEngine::kMaxLines; // per group: line n / 2, bank n % 2
+    Quad exponent[kGroups][kVectors];
+    int lanes[kGroups][kVectors]; // bit i: lane (frame) i is uncertain
 };
 
 // Control values of the frames of one run; the gains are computed four frames at a time, so
@@ -437,9 +466,13 @@ struct RunControl {
     Pair offset[kRunFrames][ReverbEngine::kMaxLines / 2]; // per pair {left, right}, after the frame's step
     Quad lowestOffset, highestOffset;                     // per pair (lanes), over the run and both banks
     Pair routed[kRunFrames];
+    Pair chainInput[kRunFrames];                          // after far echo, low cut and high cut
     Quad walks[kRunFrames + 3][4];                        // A 0-3, A 4-7, B 0-3, B 4-7 after the step
-    CubicWeights weights[kRunFrames][ReverbEngine::kMaxLines / 2];
+    PairTaps taps[kRunFrames][ReverbEngine::kMaxLines / 2];
     Pair gain[kRunFrames + 3][ReverbEngine::kMaxLines];   // per line {left, right}; Turbulence On
+    UncertainGains uncertainGains;
+    Quad deviationL[(kRunFrames + 3) / 4][ReverbEngine::kMaxLines]; // centred deviations, per group of four frames
+    Quad deviationR[(kRunFrames + 3) / 4][ReverbEngine::kMaxLines];
 };
 
 // ---- Control -------------------------------------------------------------------------------
@@ -482,17 +515,39 @@ KERNEL_INLINE bool StepOffsets(Carried& c)
     return true;
 }
 
-// Lanes whose power lies too near a rounding boundary to be sure of the last bit take it from
-// the runtime's pow, the function the reference uses, so both round alike.
-__attribute__((noinline)) Quad PowWhereUncertain(double base, Quad y, Quad power, int lanes)
+KERNEL_INLINE void AddWalkSteps(Carried& c)
 {
-    double exponents[4], powers[4];
-    StoreQuad(exponents, y);
-    StoreQuad(powers, power);
-    for (int lane = 0; lane < 4; ++lane)
-        if (lanes & (1 << lane))
-            powers[lane] = __builtin_pow(base, exponents[lane]);
-    return LoadQuad(powers);
+    for (int h = 0; h < 2; ++h) {
+        c.walkA[h] += c.stepA[h];
+        c.walkB[h] += c.stepB[h];
+    }
+}
+
+// Whether no walk can reach its bound within `frames` frames: each moves by at most its step
+// per frame (and by far less than 1e-12 through rounding).
+KERNEL_INLINE bool WalksStayInside(const Carried& c, int frames)
+{
+    const Quad reach = QuadOf(static_cast<double>(frames));
+    const Quad limit = QuadOf(kTurbBound - 1e-12);
+    QuadMask outside = Less(limit, Abs(c.walkA[0]) + Abs(c.stepA[0]) * reach);
+    outside = outside | Less(limit, Abs(c.walkA[1]) + Abs(c.stepA[1]) * reach);
+    outside = outside | Less(limit, Abs(c.walkB[0]) + Abs(c.stepB[0]) * reach);
+    outside = outside | Less(limit, Abs(c.walkB[1]) + Abs(c.stepB[1]) * reach);
+    return !AnyLane(outside);
+}
+
+// Whether no offset can reach an end of its range or its midpoint within `frames` frames.
+KERNEL_INLINE QuadMask OffsetsNear(Quad f, Quad h, Quad c, Quad m, Quad reachFrames)
+{
+    const Quad reach = Abs(h) * reachFrames + 1e-9;
+    return LessEqual(-f, reach) | LessEqual(f + c, reach) | LessEqual(Abs(f - m), reach);
+}
+
+KERNEL_INLINE bool OffsetsStayClear(const Carried& c, int frames)
+{
+    const Quad reachFrames = QuadOf(static_cast<double>(frames + 1));
+    return !AnyLane(OffsetsNear(c.offsetL, c.stepL, c.depth, c.midpoint, reachFrames) |
+                    OffsetsNear(c.offsetR, c.stepR, c.depth, c.midpoint, reachFrames));
 }
 
 // Stage gains from the walks of four frames, one frame per lane: the deviations centred on the
@@ -500,8 +555,8 @@ __attribute__((noinline)) Quad PowWhereUncertain(double base, Quad y, Quad power
 // The sums over the lines run in the reference's order; dividing by 4 and 8 is multiplying by
 // 0.25 and 0.125, exactly. walks holds each frame's four walk vectors (A 0-3, A 4-7, B 0-3,
 // B 4-7); the gains go out per frame and line as {left, right}.
-KERNEL_INLINE void ComputeGains(double diffusionGain, const LogOfBase& log, const Quad (*walks)[4],
-                                Pair (*gain)[ReverbEngine::kMaxLines], Quad* deviationL, Quad* deviationR)
+KERNEL_INLINE void ComputeGains(const LogOfBase& log, const Quad (*walks)[4], Pair (*gain)[ReverbEngine::kMaxLines],
+                                Quad* uncertainExponent, int* uncertainLanes, Quad* deviationL, Quad* deviationR)
 {
     constexpr int kLines = ReverbEngine::kMaxLines;
     Quad walkA[kLines], walkB[kLines]; // per line, frames in lanes
@@ -530,17 +585,19 @@ KERNEL_INLINE void ComputeGains(double diffusionGain, const LogOfBase& log, cons
     for (int i = 0; i < kLines; ++i) {
         deviationL[i] = deviationL[i] - meanL;
         deviationR[i] = deviationR[i] - meanR;
-        deviationL[i] = Select(Less(deviationL[i], clamp), clamp, deviationL[i]);
-        deviationR[i] = Select(Less(deviationR[i], clamp), clamp, deviationR[i]);
+        deviationL[i] = Max(deviationL[i], clamp); // e < -0.99 becomes -0.99; deviations are finite
+        deviationR[i] = Max(deviationR[i], clamp);
         exponent[2 * i] = 1.0 / (deviationL[i] + 1.0);
         exponent[2 * i + 1] = 1.0 / (deviationR[i] + 1.0);
     }
     Quad power[2 * kLines];
     QuadMask uncertain[2 * kLines];
-    PowFromLog<2 * kLines>(log, exponent, power, uncertain);
-    for (int n = 0; n < 2 * kLines; ++n)
-        if (__builtin_expect(AnyLane(uncertain[n]), 0))
-            power[n] = PowWhereUncertain(diffusionGain, exponent[n], power[n], LaneBits(uncertain[n]));
+    for (int n = 0; n < 2 * kLines; n += 4) // four at a time: enough to overlap, few enough for registers
+        PowFromLog<4>(log, exponent + n, power + n, uncertain + n);
+    for (int n = 0; n < 2 * kLines; ++n) {
+        uncertainExponent[n] = exponent[n];
+        uncertainLanes[n] = LaneBits(uncertain[n]);
+    }
 
     for (int i = 0; i < kLines; ++i) {
         const Quad frames01 = InterleaveLows(power[2 * i], power[2 * i + 1]);
@@ -576,6 +633,29 @@ KERNEL_INLINE Pair Route(const Setup& s, int n)
     return Pair{SafeSample(s.inLeft, n), SafeSample(s.inRight, n)};
 }
 
+// The routed input of frames start .. start + count - 1.
+KERNEL_INLINE void RouteRun(const Setup& s, int start, int count, Pair* routed)
+{
+    switch (s.routing) {
+    case Routing::kLeft:
+        for (int f = 0; f < count; ++f)
+            routed[f] = PairOf(SafeSample(s.inLeft, start + f));
+        break;
+    case Routing::kRight:
+        for (int f = 0; f < count; ++f)
+            routed[f] = PairOf(SafeSample(s.inRight, start + f));
+        break;
+    case Routing::kSum:
+        for (int f = 0; f < count; ++f)
+            routed[f] = PairOf((SafeSample(s.inRight, start + f) + SafeSample(s.inLeft, start + f)) * 0.5);
+        break;
+    case Routing::kStereo:
+        for (int f = 0; f < count; ++f)
+            routed[f] = Pair{SafeSample(s.inLeft, start + f), SafeSample(s.inRight, start + f)};
+        break;
+    }
+}
+
 // ---- Signal --------------------------------------------------------------------------------
 
 // Where a run's frames read and write; all positions move on by one cell per frame.
@@ -585,6 +665,7 @@ struct RunCells {
     double* oddRead[kPairs];   // cells the odd lines are read (and cleared) at
     double* evenWrite[kPairs]; // the even lines' write cells
     Quad positions[kPairs];    // {even read position x2, odd spread position x2}, as doubles
+    const double* lineStarts[kPairs][4]; // {even, even, odd, odd + 1}: where each lane's cells start
     double* historyWrite;
     const double* farEchoRead;
     const double* preDelayRead;
@@ -598,6 +679,10 @@ struct RunCells {
             evenWrite[k] = s.lines[2 * k] + 2 * wp0;
             const double spreadBase = wp0 - s.pairDepth[k];
             positions[k] = QuadOfLanes(evenPos, evenPos, spreadBase, spreadBase);
+            lineStarts[k][0] = s.lines[2 * k];
+            lineStarts[k][1] = s.lines[2 * k];
+            lineStarts[k][2] = s.lines[2 * k + 1];
+            lineStarts[k][3] = s.lines[2 * k + 1] + 1;
         }
         historyWrite = s.history + 2 * wp0;
         farEchoRead = s.history + 2 * Wrap(wp0 - s.farEchoDelay);
@@ -606,12 +691,11 @@ struct RunCells {
 
     // The four positions of pair k in frame f: the even line's read position and the odd
     // line's spread position, each moved by the bank's offset, + 0.25, as in the reference.
-    KERNEL_INLINE void Weigh(RunControl& run, int f, int k) const
+    KERNEL_INLINE void Locate(const Setup& s, RunControl& run, int f, int k) const
     {
         const Pair offset = run.offset[f][k];
-        WeighPositions((positions[k] + static_cast<double>(f) - Join(offset, offset)) + 0.25, run.weights[f][k]);
+        LocateTaps((positions[k] + static_cast<double>(f) - Join(offset, offset)) + 0.25, lineStarts[k], run.taps[f][k]);
     }
-    KERNEL_INLINE const CubicWeights& Weights(const RunControl& run, int f, int k) const { return run.weights[f][k]; }
 };
 
 // Far echo crossed in from the other side, low cut and high cut: the chain input of one frame.
@@ -642,16 +726,11 @@ KERNEL_INLINE void RenderFrame(const Setup& s, Carried& c, const RunControl& run
 {
     constexpr int kPairs = kLines / 2;
     const Pair in = run.routed[f];
-
-    // The left side crosses in the previous frame's right tap, the right side this frame's
-    // left tap.
-    const Pair taps = LoadPair(cells.farEchoRead + 2 * f);
-    Pair chain = FilterInput(s, c, in, c.taps, CrossPair(c.taps, taps));
-    c.taps = taps;
+    Pair chain = run.chainInput[f];
 
 #pragma GCC unroll 4
     for (int k = 0; k < kPairs; ++k) {
-        const CubicWeights& w = cells.Weights(run, f, k);
+        const PairTaps& w = run.taps[f][k];
         const Pair evenValue = ReadEven(s.lines[2 * k], w);
         double* oddCell = cells.oddRead[k] + 2 * f;
         const Pair oddValue = LoadPair(oddCell);
@@ -680,56 +759,64 @@ KERNEL_INLINE void RenderFrame(const Setup& s, Carried& c, const RunControl& run
     outRight[f] = result[1];
 }
 
-// Frames f and f + 1 in lockstep: the two frames' all-pass chains, which do not depend on each
-// other, run side by side in one vector {f L, f R, f+1 L, f+1 R}, so each waits for its
-// serial stages only half as often. Everything that carries from frame to frame (input
-// filters, damping, history) still runs frame by frame. Frame f + 1 reads its lines before
-// frame f has written them, which LockstepIsSafe has checked for the run.
+// Frames f and f + 1 side by side: their all-pass chains, which do not depend on each other,
+// run in one vector {f L, f R, f+1 L, f+1 R}. Everything that carries from frame to frame
+// (damping, history) still runs frame by frame.
+template <int kLines>
+struct TwoChains {
+    Quad evenStage[kLines / 2]; // each stage's sum, per pair
+    Quad oddStage[kLines / 2];
+    Quad output;                // the chains' outputs
+};
+
 template <int kLines, bool kTurbulence>
-KERNEL_INLINE void RenderTwoFrames(const Setup& s, Carried& c, const RunControl& run, const RunCells<kLines>& cells,
-                                   int f, double* outLeft, double* outRight)
+KERNEL_INLINE void ReadAndChain(const Setup& s, const RunControl& run, const RunCells<kLines>& cells, int f,
+                                TwoChains<kLines>& chains)
 {
     constexpr int kPairs = kLines / 2;
-    const Pair in0 = run.routed[f];
-    const Pair in1 = run.routed[f + 1];
-
-    const Quad taps = LoadQuad(cells.farEchoRead + 2 * f);
-    const Pair chain0 = FilterInput(s, c, in0, c.taps, CrossPair(c.taps, Low(taps)));
-    const Pair chain1 = FilterInput(s, c, in1, Low(taps), CrossPair(Low(taps), High(taps)));
-    c.taps = High(taps);
-    Quad chain = Join(chain0, chain1);
-
+    Quad evenValue[kPairs], oddValue[kPairs];
 #pragma GCC unroll 4
     for (int k = 0; k < kPairs; ++k) {
-        const CubicWeights& w0 = cells.Weights(run, f, k);
-        const CubicWeights& w1 = cells.Weights(run, f + 1, k);
-        const Quad evenValue = Join(ReadEven(s.lines[2 * k], w0), ReadEven(s.lines[2 * k], w1));
+        evenValue[k] = Join(ReadEvenInside(run.taps[f][k]), ReadEvenInside(run.taps[f + 1][k]));
         double* oddCells = cells.oddRead[k] + 2 * f;
-        const Quad oddValue = LoadQuad(oddCells);
+        oddValue[k] = LoadQuad(oddCells);
         StoreQuad(oddCells, QuadOf(0.0));
-
+    }
+    Quad chain = LoadQuad(&run.chainInput[f][0]);
+#pragma GCC unroll 4
+    for (int k = 0; k < kPairs; ++k) {
         const Quad evenGain = kTurbulence ? Join(run.gain[f][2 * k], run.gain[f + 1][2 * k]) : QuadOf(s.diffusionGain);
         const Quad oddGain =
             kTurbulence ? Join(run.gain[f][2 * k + 1], run.gain[f + 1][2 * k + 1]) : QuadOf(s.diffusionGain);
-        Quad v = evenGain * evenValue + chain;
-        const Quad evenStage = FlushTiny(v);
-        chain = evenValue - v * evenGain;
-        v = oddGain * oddValue + chain;
-        const Quad oddStage = FlushTiny(v);
-        chain = oddValue - v * oddGain;
+        Quad v = evenGain * evenValue[k] + chain;
+        chains.evenStage[k] = FlushTiny(v);
+        chain = evenValue[k] - v * evenGain;
+        v = oddGain * oddValue[k] + chain;
+        chains.oddStage[k] = FlushTiny(v);
+        chain = oddValue[k] - v * oddGain;
+    }
+    chains.output = chain;
+}
 
-        const Quad J0 = Damp(s, c, k, Lows(evenStage, oddStage));
-        const Quad J1 = Damp(s, c, k, Highs(evenStage, oddStage));
+template <int kLines>
+KERNEL_INLINE void DampAndWrite(const Setup& s, Carried& c, const RunControl& run, const RunCells<kLines>& cells, int f,
+                                const TwoChains<kLines>& chains, double* outLeft, double* outRight)
+{
+#pragma GCC unroll 4
+    for (int k = 0; k < kLines / 2; ++k) {
+        const Quad J0 = Damp(s, c, k, Lows(chains.evenStage[k], chains.oddStage[k]));
+        const Quad J1 = Damp(s, c, k, Highs(chains.evenStage[k], chains.oddStage[k]));
         StoreQuad(cells.evenWrite[k] + 2 * f, Lows(J0, J1));
-        SpreadOdd(s.lines[2 * k + 1], w0, HighTwice(J0));
-        SpreadOdd(s.lines[2 * k + 1], w1, HighTwice(J1));
+        SpreadOddInside(run.taps[f][k], HighTwice(J0));
+        SpreadOddInside(run.taps[f + 1][k], HighTwice(J1));
     }
 
-    StorePair(cells.historyWrite + 2 * f, Low(chain));
+    // Wet history: written first, so a pre-delay of 0 reads this frame's chain output.
+    StorePair(cells.historyWrite + 2 * f, Low(chains.output));
     const Pair wet0 = LoadPair(cells.preDelayRead + 2 * f);
-    StorePair(cells.historyWrite + 2 * f + 2, High(chain));
+    StorePair(cells.historyWrite + 2 * f + 2, High(chains.output));
     const Pair wet1 = LoadPair(cells.preDelayRead + 2 * f + 2);
-    const Quad result = (Join(in0, in1) * s.dryShare - Join(wet0, wet1) * s.mix) * s.outputGain;
+    const Quad result = (Join(run.routed[f], run.routed[f + 1]) * s.dryShare - Join(wet0, wet1) * s.mix) * s.outputGain;
     double lanes[4];
     StoreQuad(lanes, result);
     outLeft[f] = lanes[0];
@@ -747,30 +834,67 @@ KERNEL_INLINE bool MeetsAcrossWrap(int lo, int hi)
     return false;
 }
 
-// Whether frame f + 1 may read before frame f writes, for every f of the run: the even lines'
-// interpolated reads one frame ahead must not reach the cell written in frame f, and the odd
-// lines' reads one frame ahead must not fall into frame f's spread. Both hold by a wide margin
-// unless a line is as long as its memory or offsets lie far outside a depth that Room size
-// has just shrunk. Distances are relative to frame f's write position, with a cell of slack
-// for rounding.
+// Whether frames may read up to three frames ahead of the writes of earlier frames, for every
+// frame of the run: the even lines' interpolated reads must not reach a cell written by one of
+// the three frames before, and the odd lines' reads must not fall into their spreads. Both
+// hold by a wide margin unless a line is as long as its memory or offsets lie far outside a
+// depth that Room size has just shrunk. Distances are relative to the earlier frame's write
+// position, with a cell of slack for rounding.
 template <int kLines>
-bool LockstepIsSafe(const Setup& s, const RunControl& run)
+bool ReadAheadIsSafe(const Setup& s, const RunControl& run)
 {
+    constexpr int kAhead = 3;
     for (int k = 0; k < kLines / 2; ++k) {
         const double lowest = Lane(run.lowestOffset, k);
         const double highest = Lane(run.highestOffset, k);
-        const int readAhead = static_cast<int>(__builtin_floor(0.25 - highest));  // cells beyond the read position
+        const int readAhead = static_cast<int>(__builtin_floor(0.25 - highest)); // cells beyond the read position
         const int readAheadMost = static_cast<int>(__builtin_floor(0.25 - lowest));
-        const int evenRead = 1 - s.length[2 * k];
-        if (MeetsAcrossWrap(evenRead + readAhead - 2, evenRead + readAheadMost + 3))
+        const int evenRead = -s.length[2 * k];
+        if (MeetsAcrossWrap(evenRead + 1 + readAhead - 2, evenRead + kAhead + readAheadMost + 3))
             return false;
-        const int oddRead = 1 - s.length[2 * k + 1];
+        const int oddRead = -s.length[2 * k + 1];
         const int spreadLeast = readAhead - s.pairDepth[k] - 2;
         const int spreadMost = readAheadMost - s.pairDepth[k] + 3;
-        if (MeetsAcrossWrap(oddRead - spreadMost, oddRead - spreadLeast))
+        if (MeetsAcrossWrap(oddRead + 1 - spreadMost, oddRead + kAhead - spreadLeast))
             return false;
     }
     return true;
+}
+
+// Before the gains of a run: lanes beyond the run compute something harmless.
+void PadRunWalks(RunControl& run, int count)
+{
+    for (int f = count; f % 4 != 0; ++f)
+        for (int part = 0; part < 4; ++part)
+            run.walks[f][part] = run.walks[count - 1][part];
+}
+
+// The stage gains of frames 4 group .. 4 group + 3, with the uncertain ones from pow.
+__attribute__((noinline)) void ComputeGroupGains(const Setup& s, RunControl& run, int group)
+{
+    UncertainGains& uncertain = run.uncertainGains;
+    ComputeGains(s.diffusionLog, run.walks + 4 * group, run.gain + 4 * group, uncertain.exponent[group],
+                 uncertain.lanes[group], run.deviationL[group], run.deviationR[group]);
+    for (int n = 0; n < UncertainGains::kVectors; ++n) {
+        for (int lanes = uncertain.lanes[group][n]; lanes != 0; lanes &= lanes - 1) {
+            const int lane = __builtin_ctz(lanes);
+            run.gain[4 * group + lane][n / 2][n % 2] =
+                __builtin_pow(s.diffusionGain, Lane(uncertain.exponent[group][n], lane));
+        }
+    }
+}
+
+// The last frame's deviations and gains, for the engine.
+void KeepLastGains(Carried& c, const RunControl& run, int count)
+{
+    const int group = (count - 1) / 4;
+    const int lane = (count - 1) % 4;
+    for (int k = 0; k < ReverbEngine::kMaxLines / 2; ++k) {
+        c.lastDeviation[k] = QuadOfLanes(Lane(run.deviationL[group][2 * k], lane), Lane(run.deviationR[group][2 * k], lane),
+                                         Lane(run.deviationL[group][2 * k + 1], lane),
+                                         Lane(run.deviationR[group][2 * k + 1], lane));
+        c.lastGain[k] = Join(run.gain[count - 1][2 * k], run.gain[count - 1][2 * k + 1]);
+    }
 }
 
 // Renders count frames from write position wp0; no position wraps inside the run.
@@ -778,37 +902,49 @@ template <int kLines, bool kTurbulence>
 void RenderRun(const Setup& s, Carried& c, RunControl& run, int wp0, int count, double* outLeft,
                double* outRight)
 {
+    // What does not depend on this run's chain: the cubic weights, and the chain inputs, whose
+    // far echo taps are at least farEchoDelay (over 300) frames old. The left side crosses in
+    // the previous frame's right tap, the right side this frame's left tap.
     const RunCells<kLines> cells(s, wp0);
-    for (int f = 0; f < count; ++f)
+    int inside = 1;
+    for (int f = 0; f < count; ++f) {
 #pragma GCC unroll 4
-        for (int k = 0; k < kLines / 2; ++k)
-            cells.Weigh(run, f, k);
+        for (int k = 0; k < kLines / 2; ++k) {
+            cells.Locate(s, run, f, k);
+            inside &= run.taps[f][k].inside;
+        }
+        const Pair taps = LoadPair(cells.farEchoRead + 2 * f);
+        run.chainInput[f] = FilterInput(s, c, run.routed[f], c.taps, CrossPair(c.taps, taps));
+        c.taps = taps;
+    }
+    if constexpr (kTurbulence) {
+        PadRunWalks(run, count);
+        for (int group = 0; 4 * group < count; ++group)
+            ComputeGroupGains(s, run, group);
+        KeepLastGains(c, run, count);
+    }
+
+    // Pairs of frames, software-pipelined: the reads and all-pass chains of the next two
+    // frames run ahead of the damping and writes of these two, so the chains follow each other
+    // without waiting for the writes. Frames thus read up to three frames ahead of the writes,
+    // which ReadAheadIsSafe has checked for the run.
     int f = 0;
-    if (count > 1 && LockstepIsSafe<kLines>(s, run))
-        for (; f + 1 < count; f += 2)
-            RenderTwoFrames<kLines, kTurbulence>(s, c, run, cells, f, outLeft, outRight);
+    if (count >= 4 && inside && ReadAheadIsSafe<kLines>(s, run)) {
+        TwoChains<kLines> current, next;
+        ReadAndChain<kLines, kTurbulence>(s, run, cells, 0, current);
+        for (; f + 3 < count; f += 2) {
+            ReadAndChain<kLines, kTurbulence>(s, run, cells, f + 2, next);
+            DampAndWrite<kLines>(s, c, run, cells, f, current, outLeft, outRight);
+            current = next;
+        }
+        DampAndWrite<kLines>(s, c, run, cells, f, current, outLeft, outRight);
+        f += 2;
+    }
     for (; f < count; ++f)
         RenderFrame<kLines, kTurbulence>(s, c, run, cells, f, outLeft, outRight);
 }
 
 // The stage gains of a run's frames, and the last frame's deviations and gains for the engine.
-void ComputeRunGains(const Setup& s, Carried& c, RunControl& run, int count)
-{
-    for (int f = count; f % 4 != 0; ++f) // lanes beyond the run compute something harmless
-        for (int part = 0; part < 4; ++part)
-            run.walks[f][part] = run.walks[count - 1][part];
-    Quad deviationL[ReverbEngine::kMaxLines], deviationR[ReverbEngine::kMaxLines];
-    for (int f = 0; f < count; f += 4)
-        ComputeGains(s.diffusionGain, s.diffusionLog, run.walks + f, run.gain + f, deviationL, deviationR);
-
-    const int last = (count - 1) % 4; // deviations are those of the last group of four
-    for (int k = 0; k < ReverbEngine::kMaxLines / 2; ++k) {
-        c.lastDeviation[k] = QuadOfLanes(Lane(deviationL[2 * k], last), Lane(deviationR[2 * k], last),
-                                         Lane(deviationL[2 * k + 1], last), Lane(deviationR[2 * k + 1], last));
-        c.lastGain[k] = Join(run.gain[count - 1][2 * k], run.gain[count - 1][2 * k + 1]);
-    }
-}
-
 // Frames until the first of the call's positions reaches the end of its line.
 template <int kLines>
 int FramesBeforeWrap(const Setup& s, int writePos)
@@ -837,27 +973,34 @@ void Render(const Setup& s, Carried& c, int& writePos, int frames, double* outLe
         const int beforeWrap = FramesBeforeWrap<kLines>(s, writePos);
         count = beforeWrap < count ? beforeWrap : count;
 
+        // Most runs hold no turn of a walk or an offset: then every frame just adds the steps.
+        const bool walksQuiet = kTurbulence && WalksStayInside(c, count);
+        const bool offsetsQuiet = OffsetsStayClear(c, count);
+        run.lowestOffset = Min(c.offsetL, c.offsetR);
+        run.highestOffset = Max(c.offsetL, c.offsetR);
         for (int f = 0; f < count; ++f) {
             if constexpr (kTurbulence) {
-                if (!StepWalks(c))
+                if (walksQuiet)
+                    AddWalkSteps(c);
+                else if (!StepWalks(c))
                     turnWalks(c);
                 run.walks[f][0] = c.walkA[0];
                 run.walks[f][1] = c.walkA[1];
                 run.walks[f][2] = c.walkB[0];
                 run.walks[f][3] = c.walkB[1];
             }
-            if (!StepOffsets(c))
+            if (offsetsQuiet) {
+                c.offsetL += c.stepL;
+                c.offsetR += c.stepR;
+            } else if (!StepOffsets(c)) {
                 turnOffsets(c);
+            }
             StoreQuad(&run.offset[f][0][0], InterleaveLows(c.offsetL, c.offsetR));
             StoreQuad(&run.offset[f][2][0], InterleaveHighs(c.offsetL, c.offsetR));
-            const Quad low = Min(c.offsetL, c.offsetR);
-            const Quad high = Max(c.offsetL, c.offsetR);
-            run.lowestOffset = f == 0 ? low : Min(run.lowestOffset, low);
-            run.highestOffset = f == 0 ? high : Max(run.highestOffset, high);
-            run.routed[f] = Route(s, start + f);
+            run.lowestOffset = Min(run.lowestOffset, Min(c.offsetL, c.offsetR));
+            run.highestOffset = Max(run.highestOffset, Max(c.offsetL, c.offsetR));
         }
-        if constexpr (kTurbulence)
-            ComputeRunGains(s, c, run, count);
+        RouteRun(s, start, count, run.routed);
         RenderRun<kLines, kTurbulence>(s, c, run, writePos, count, outLeft + start, outRight + start);
 
         writePos += count;
@@ -983,6 +1126,8 @@ void ReverbFastKernel<kKernel>::Process(ReverbEngine& e, const double* const* in
         depth[i] = e.modDepthL[i];
     c.depth = EvenLines(depth, pairs, 2.0);
     c.midpoint = -c.depth * 0.5;
+    if (pairs < 4) // the missing pair's lane, at -1 with step 0, must never turn
+        c.midpoint = QuadOfLanes(Lane(c.midpoint, 0), Lane(c.midpoint, 1), Lane(c.midpoint, 2), 1000.0);
 
     int writePos = e.writePos;
     if (lines == 8)

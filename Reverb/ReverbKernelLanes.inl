@@ -62,7 +62,15 @@ KERNEL_INLINE Quad Abs(Quad q) { return {_mm256_andnot_pd(_mm256_set1_pd(-0.0), 
 
 KERNEL_INLINE Quad Floor(Quad q) { return {_mm256_floor_pd(q.v)}; }
 // Lanes that hold whole numbers, converted to int.
-KERNEL_INLINE void ToInts(Quad whole, int* lanes) { _mm_storeu_si128(reinterpret_cast<__m128i*>(lanes), _mm256_cvttpd_epi32(whole.v)); }
+KERNEL_INLINE __m128i ToInts(Quad whole) { return _mm256_cvttpd_epi32(whole.v); }
+
+// base[n] + 8 × index[n]: the addresses of four doubles, from 32-bit indices.
+KERNEL_INLINE void Addresses(const double* const* base, __m128i index, const double** address)
+{
+    const __m256i offsets = _mm256_slli_epi64(_mm256_cvtepi32_epi64(index), 3);
+    const __m256i bases = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(base));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(address), _mm256_add_epi64(bases, offsets));
+}
 
 // {l0, r1, l2, r3}: the left bank's lanes of l with the right bank's lanes of r.
 KERNEL_INLINE Quad LeftOfRightOf(Quad l, Quad r) { return {_mm256_blend_pd(l.v, r.v, 0b1010)}; }
@@ -161,10 +169,17 @@ KERNEL_INLINE __m128d FloorPair(__m128d q)
     return _mm_sub_pd(truncated, _mm_and_pd(_mm_cmpgt_pd(truncated, q), _mm_set1_pd(1.0)));
 }
 KERNEL_INLINE Quad Floor(Quad q) { return {FloorPair(q.lo), FloorPair(q.hi)}; }
-KERNEL_INLINE void ToInts(Quad whole, int* lanes)
+KERNEL_INLINE __m128i ToInts(Quad whole) { return _mm_unpacklo_epi64(_mm_cvttpd_epi32(whole.lo), _mm_cvttpd_epi32(whole.hi)); }
+
+// base[n] + 8 × index[n]: the addresses of four doubles, from 32-bit indices.
+KERNEL_INLINE void Addresses(const double* const* base, __m128i index, const double** address)
 {
-    const __m128i ints = _mm_unpacklo_epi64(_mm_cvttpd_epi32(whole.lo), _mm_cvttpd_epi32(whole.hi));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(lanes), ints);
+    const __m128i sign = _mm_srai_epi32(index, 31);
+    const __m128i low = _mm_slli_epi64(_mm_unpacklo_epi32(index, sign), 3);
+    const __m128i high = _mm_slli_epi64(_mm_unpackhi_epi32(index, sign), 3);
+    const __m128i* bases = reinterpret_cast<const __m128i*>(base);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(address), _mm_add_epi64(_mm_loadu_si128(bases), low));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(address) + 1, _mm_add_epi64(_mm_loadu_si128(bases + 1), high));
 }
 
 KERNEL_INLINE Quad LeftOfRightOf(Quad l, Quad r) { return {_mm_move_sd(r.lo, l.lo), _mm_move_sd(r.hi, l.hi)}; }
