@@ -23,6 +23,7 @@
 
 #include <cstdint>
 #include <immintrin.h>
+#include <new>
 
 namespace {
 
@@ -32,6 +33,9 @@ constexpr int kCapacity = ReverbEngine::kLineCapacity;
 constexpr int kRunFrames = 32;
 constexpr double kTurbBound = 0.099;
 constexpr double kClampDeviation = -0.99;
+// A power is sure of its last bit when its value lies at most this many units in the last place
+// from the rounded result: the value is within about 0.0075 of them from the exact power.
+constexpr double kSureWithin = 0.49;
 
 // ---- Power ---------------------------------------------------------------------------------
 
@@ -212,14 +216,13 @@ KERNEL_INLINE void LookUpExp2(QuadBits j, Quad& hi, Quad& lo)
 // boundary; `uncertain` marks the lanes that come within 0.01 units of one (about 2%), where
 // two accurate implementations may round differently. A logarithm of 0 gives exactly 1.
 template <int kCount>
-KERNEL_INLINE void PowFromLog(const LogOfBase& log, const Quad* y, Quad* power, QuadMask* uncertain)
+KERNEL_INLINE void PowFromLog(const LogOfBase& log, const Quad* y, Quad* power, Quad* low, QuadMask* uncertain)
 {
     constexpr double kSplitter = 134217729.0;                 // 2^27 + 1
     constexpr double kRoundingShift = 0x1.8p52;               // adding it rounds to an integer
     constexpr double kStepsPerLn2 = 0x1.71547652b82fep+7;     // 128 / ln2
     constexpr double kLn2Over128Hi = 0x1.62e42fefa0000p-8;    // 39 bits: exact times any k here
     constexpr double kLn2Over128Lo = 0x1.cf79abc9e3b3ap-47;
-    constexpr double kSureWithin = 0.49;                      // of an ulp from the rounded result
 
     // x = log × y = xHi + xLo: y split into 26 and 27 bits, each product with log.high exact.
     Quad xHi[kCount], xLo[kCount];
@@ -266,6 +269,7 @@ KERNEL_INLINE void PowFromLog(const LogOfBase& log, const Quad* y, Quad* power, 
         const Quad roundingError = rest - (scaled - tableHi); // exact: |tableHi| > |rest|
         uncertain[n] = Less(QuadOf(kSureWithin * 0x1p-52), Abs(roundingError)) | Less(scaled, QuadOf(1.0));
         power[n] = FromBits(BitsOf(scaled) + twoToM[n]);
+        low[n] = roundingError * FromBits(BitsOf(QuadOf(1.0)) + twoToM[n]); // times 2^m, exactly
     }
 }
 
@@ -449,17 +453,6 @@ struct Carried {
     Quad lastGain[ReverbEngine::kMaxLines / 2];      // last frame's stage gains, likewise
 };
 
-// Gains whose power lies too near a rounding boundary to be sure of the last bit. The vector
-// pass records, without branches (they would be mispredicted and discard the work in flight),
-// which lanes those are; afterwards a scalar pass takes them from the runtime's pow, the
-// function the reference uses, so that both round alike.
-struct UncertainGains {
-    static constexpr int kGroups = (kRunFrames + 3) / 4;
-    static constexpr int kVectors = 2 * ReverbEngine::kMaxLines; // per group: line n / 2, bank n % 2
-    Quad exponent[kGroups][kVectors];
-    int lanes[kGroups][kVectors]; // bit i: lane (frame) i is uncertain
-};
-
 // Control values of the frames of one run; the gains are computed four frames at a time, so
 // their arrays have room for up to three frames beyond the run.
 struct RunControl {
@@ -469,8 +462,9 @@ struct RunControl {
     Pair chainInput[kRunFrames];                          // after far echo, low cut and high cut
     Quad walks[kRunFrames + 3][4];                        // A 0-3, A 4-7, B 0-3, B 4-7 after the step
     PairTaps taps[kRunFrames][ReverbEngine::kMaxLines / 2];
-    Pair gain[kRunFrames + 3][ReverbEngine::kMaxLines];   // per line {left, right}; Turbulence On
-    UncertainGains uncertainGains;
+    Quad exponent[kRunFrames + 3][ReverbEngine::kMaxLines / 2]; // 1 / (e + 1), per frame {line 2q L, R, 2q+1 L, R}
+    Pair gain[kRunFrames][ReverbEngine::kMaxLines];             // per line {left, right}; Turbulence On
+    int uncertainLanes[kRunFrames]; // bit 4 q + n: lane n of the frame's exponent vector q is uncertain
     Quad deviationL[(kRunFrames + 3) / 4][ReverbEngine::kMaxLines]; // centred deviations, per group of four frames
     Quad deviationR[(kRunFrames + 3) / 4][ReverbEngine::kMaxLines];
 };
@@ -550,13 +544,14 @@ KERNEL_INLINE bool OffsetsStayClear(const Carried& c, int frames)
                     OffsetsNear(c.offsetR, c.stepR, c.depth, c.midpoint, reachFrames));
 }
 
-// Stage gains from the walks of four frames, one frame per lane: the deviations centred on the
-// even lines' means (left A + B, right A - B), centred again per bank, clamped, and the powers.
-// The sums over the lines run in the reference's order; dividing by 4 and 8 is multiplying by
-// 0.25 and 0.125, exactly. walks holds each frame's four walk vectors (A 0-3, A 4-7, B 0-3,
-// B 4-7); the gains go out per frame and line as {left, right}.
-KERNEL_INLINE void ComputeGains(const LogOfBase& log, const Quad (*walks)[4], Pair (*gain)[ReverbEngine::kMaxLines],
-                                Quad* uncertainExponent, int* uncertainLanes, Quad* deviationL, Quad* deviationR)
+// The stage gains' exponents 1 / (e + 1) from the walks of four frames, one frame per lane:
+// the deviations centred on the even lines' means (left A + B, right A - B), centred again per
+// bank and clamped. The sums over the lines run in the reference's order; dividing by 4 and 8
+// is multiplying by 0.25 and 0.125, exactly. walks holds each frame's four walk vectors
+// (A 0-3, A 4-7, B 0-3, B 4-7); the exponents go out per frame, four lanes {line 2q left,
+// right, line 2q+1 left, right} per vector.
+KERNEL_INLINE void ComputeExponents(const Quad (*walks)[4], Quad (*exponent)[ReverbEngine::kMaxLines / 2],
+                                    Quad* deviationL, Quad* deviationR)
 {
     constexpr int kLines = ReverbEngine::kMaxLines;
     Quad walkA[kLines], walkB[kLines]; // per line, frames in lanes
@@ -580,32 +575,20 @@ KERNEL_INLINE void ComputeGains(const LogOfBase& log, const Quad (*walks)[4], Pa
     const Quad meanL = sumL * 0.125;
     const Quad meanR = sumR * 0.125;
 
-    Quad exponent[2 * kLines];
     const Quad clamp = QuadOf(kClampDeviation);
-    for (int i = 0; i < kLines; ++i) {
-        deviationL[i] = deviationL[i] - meanL;
-        deviationR[i] = deviationR[i] - meanR;
-        deviationL[i] = Max(deviationL[i], clamp); // e < -0.99 becomes -0.99; deviations are finite
-        deviationR[i] = Max(deviationR[i], clamp);
-        exponent[2 * i] = 1.0 / (deviationL[i] + 1.0);
-        exponent[2 * i + 1] = 1.0 / (deviationR[i] + 1.0);
-    }
-    Quad power[2 * kLines];
-    QuadMask uncertain[2 * kLines];
-    for (int n = 0; n < 2 * kLines; n += 4) // four at a time: enough to overlap, few enough for registers
-        PowFromLog<4>(log, exponent + n, power + n, uncertain + n);
-    for (int n = 0; n < 2 * kLines; ++n) {
-        uncertainExponent[n] = exponent[n];
-        uncertainLanes[n] = LaneBits(uncertain[n]);
-    }
-
-    for (int i = 0; i < kLines; ++i) {
-        const Quad frames01 = InterleaveLows(power[2 * i], power[2 * i + 1]);
-        const Quad frames23 = InterleaveHighs(power[2 * i], power[2 * i + 1]);
-        gain[0][i] = Low(frames01);
-        gain[1][i] = High(frames01);
-        gain[2][i] = Low(frames23);
-        gain[3][i] = High(frames23);
+    for (int q = 0; q < kLines / 2; ++q) {
+        Quad columns[4]; // line 2q left, right, line 2q+1 left, right; frames in lanes
+        for (int n = 0; n < 2; ++n) {
+            const int i = 2 * q + n;
+            deviationL[i] = Max(deviationL[i] - meanL, clamp); // e < -0.99 becomes -0.99; deviations are finite
+            deviationR[i] = Max(deviationR[i] - meanR, clamp);
+            columns[2 * n] = 1.0 / (deviationL[i] + 1.0);
+            columns[2 * n + 1] = 1.0 / (deviationR[i] + 1.0);
+        }
+        Quad rows[4];
+        Transpose(columns, rows);
+        for (int f = 0; f < 4; ++f)
+            exponent[f][q] = rows[f];
     }
 }
 
@@ -691,7 +674,7 @@ struct RunCells {
 
     // The four positions of pair k in frame f: the even line's read position and the odd
     // line's spread position, each moved by the bank's offset, + 0.25, as in the reference.
-    KERNEL_INLINE void Locate(const Setup& s, RunControl& run, int f, int k) const
+    KERNEL_INLINE void Locate(RunControl& run, int f, int k) const
     {
         const Pair offset = run.offset[f][k];
         LocateTaps((positions[k] + static_cast<double>(f) - Join(offset, offset)) + 0.25, lineStarts[k], run.taps[f][k]);
@@ -861,7 +844,7 @@ bool ReadAheadIsSafe(const Setup& s, const RunControl& run)
     return true;
 }
 
-// Before the gains of a run: lanes beyond the run compute something harmless.
+// Before the exponents of a run: lanes beyond the run compute something harmless.
 void PadRunWalks(RunControl& run, int count)
 {
     for (int f = count; f % 4 != 0; ++f)
@@ -869,17 +852,69 @@ void PadRunWalks(RunControl& run, int count)
             run.walks[f][part] = run.walks[count - 1][part];
 }
 
-// The stage gains of frames 4 group .. 4 group + 3, with the uncertain ones from pow.
-__attribute__((noinline)) void ComputeGroupGains(const Setup& s, RunControl& run, int group)
+// How far log(base^y) may move in one frame for the step below, whose series then errs by
+// less than x^5/120 < 1e-22 (0.00002 units in the last place, however many frames add up in a
+// run); beyond, the power is taken afresh. Steps are around 1e-6 at the usual settings.
+constexpr double kLargestStep = 1e-4;
+
+// The stage gains of a run's frames. The first frame's powers are computed in full (to about
+// 2^-60, as hi + lo); each later frame's follow from the previous ones, since
+// base^(y + dy) = base^y × exp(dy × log(base)) and dy is tiny between frames: exp of it to
+// fourth order, applied to hi + lo and renormalised, keeps the same accuracy. As in PowFromLog,
+// a gain whose hi + lo lies within 0.01 units in the last place of a rounding boundary is
+// taken from the runtime's pow afterwards.
+void ComputeRunGains(const Setup& s, RunControl& run, int count)
 {
-    UncertainGains& uncertain = run.uncertainGains;
-    ComputeGains(s.diffusionLog, run.walks + 4 * group, run.gain + 4 * group, uncertain.exponent[group],
-                 uncertain.lanes[group], run.deviationL[group], run.deviationR[group]);
-    for (int n = 0; n < UncertainGains::kVectors; ++n) {
-        for (int lanes = uncertain.lanes[group][n]; lanes != 0; lanes &= lanes - 1) {
-            const int lane = __builtin_ctz(lanes);
-            run.gain[4 * group + lane][n / 2][n % 2] =
-                __builtin_pow(s.diffusionGain, Lane(uncertain.exponent[group][n], lane));
+    constexpr int kQuads = ReverbEngine::kMaxLines / 2;
+    PadRunWalks(run, count);
+    for (int group = 0; 4 * group < count; ++group)
+        ComputeExponents(run.walks + 4 * group, run.exponent + 4 * group, run.deviationL[group], run.deviationR[group]);
+
+    const double logBase = s.diffusionLog.high + s.diffusionLog.low;
+    Quad hi[kQuads], lo[kQuads], previous[kQuads];
+    QuadMask uncertain[kQuads];
+    const auto keep = [&run, &hi, &uncertain](int f) {
+        int lanes = 0;
+        for (int q = 0; q < kQuads; ++q) {
+            StoreQuad(&run.gain[f][2 * q][0], hi[q]);
+            lanes |= LaneBits(uncertain[q]) << (4 * q);
+        }
+        run.uncertainLanes[f] = lanes;
+    };
+    PowFromLog<kQuads>(s.diffusionLog, run.exponent[0], hi, lo, uncertain);
+    keep(0);
+    for (int q = 0; q < kQuads; ++q)
+        previous[q] = run.exponent[0][q];
+    for (int f = 1; f < count; ++f) {
+        Quad x[kQuads];
+        QuadMask large = Less(QuadOf(1.0), QuadOf(0.0));
+        for (int q = 0; q < kQuads; ++q) {
+            x[q] = (run.exponent[f][q] - previous[q]) * logBase;
+            previous[q] = run.exponent[f][q];
+            large = large | Less(QuadOf(kLargestStep), Abs(x[q]));
+        }
+        if (__builtin_expect(AnyLane(large), 0)) {
+            PowFromLog<kQuads>(s.diffusionLog, run.exponent[f], hi, lo, uncertain);
+        } else {
+            for (int q = 0; q < kQuads; ++q) {
+                const Quad expm1 = x[q] + (x[q] * x[q]) * (0.5 + x[q] * (1.0 / 6.0 + x[q] * (1.0 / 24.0)));
+                const Quad t = hi[q] * expm1 + lo[q];
+                const Quad sum = hi[q] + t;
+                lo[q] = t - (sum - hi[q]); // exact: |hi| > |t|
+                hi[q] = sum;
+                const Quad ulp = FromBits(LowBits(BitsOf(sum), 0x7ff0000000000000) - BitsOf(52LL << 52));
+                uncertain[q] = Less(ulp * kSureWithin, Abs(lo[q]));
+            }
+        }
+        keep(f);
+    }
+
+    for (int f = 0; f < count; ++f) {
+        for (int lanes = run.uncertainLanes[f]; lanes != 0; lanes &= lanes - 1) {
+            const int bit = __builtin_ctz(lanes);
+            const int q = bit / 4;
+            const int lane = bit % 4;
+            run.gain[f][2 * q + lane / 2][lane % 2] = __builtin_pow(s.diffusionGain, Lane(run.exponent[f][q], lane));
         }
     }
 }
@@ -910,7 +945,7 @@ void RenderRun(const Setup& s, Carried& c, RunControl& run, int wp0, int count, 
     for (int f = 0; f < count; ++f) {
 #pragma GCC unroll 4
         for (int k = 0; k < kLines / 2; ++k) {
-            cells.Locate(s, run, f, k);
+            cells.Locate(run, f, k);
             inside &= run.taps[f][k].inside;
         }
         const Pair taps = LoadPair(cells.farEchoRead + 2 * f);
@@ -918,9 +953,7 @@ void RenderRun(const Setup& s, Carried& c, RunControl& run, int wp0, int count, 
         c.taps = taps;
     }
     if constexpr (kTurbulence) {
-        PadRunWalks(run, count);
-        for (int group = 0; 4 * group < count; ++group)
-            ComputeGroupGains(s, run, group);
+        ComputeRunGains(s, run, count);
         KeepLastGains(c, run, count);
     }
 
@@ -964,10 +997,9 @@ int FramesBeforeWrap(const Setup& s, int writePos)
 // The whole call: runs of control values, then of signal. turnWalks and turnOffsets run the
 // engine's scalar step for a frame in which a walk or an offset turns.
 template <int kLines, bool kTurbulence, class TurnWalks, class TurnOffsets>
-void Render(const Setup& s, Carried& c, int& writePos, int frames, double* outLeft, double* outRight,
-            TurnWalks turnWalks, TurnOffsets turnOffsets)
+void Render(const Setup& s, Carried& c, RunControl& run, int& writePos, int frames, double* outLeft,
+            double* outRight, TurnWalks turnWalks, TurnOffsets turnOffsets)
 {
-    RunControl run;
     for (int start = 0; start < frames;) {
         int count = frames - start < kRunFrames ? frames - start : kRunFrames;
         const int beforeWrap = FramesBeforeWrap<kLines>(s, writePos);
@@ -1129,11 +1161,15 @@ void ReverbFastKernel<kKernel>::Process(ReverbEngine& e, const double* const* in
     if (pairs < 4) // the missing pair's lane, at -1 with step 0, must never turn
         c.midpoint = QuadOfLanes(Lane(c.midpoint, 0), Lane(c.midpoint, 1), Lane(c.midpoint, 2), 1000.0);
 
+    // The run's control values live in the engine, not on the (host's) audio thread's stack.
+    static_assert(sizeof(RunControl) <= ReverbEngine::kKernelScratchBytes, "the engine's scratch holds a run");
+    static_assert(alignof(RunControl) <= 64, "the engine's scratch is aligned to 64 bytes");
+    RunControl& run = *new (e.kernelScratch) RunControl;
     int writePos = e.writePos;
     if (lines == 8)
-        Render<8, true>(s, c, writePos, frames, outputs[0], outputs[1], turnWalks, turnOffsets);
+        Render<8, true>(s, c, run, writePos, frames, outputs[0], outputs[1], turnWalks, turnOffsets);
     else
-        Render<6, false>(s, c, writePos, frames, outputs[0], outputs[1], turnWalks, turnOffsets);
+        Render<6, false>(s, c, run, writePos, frames, outputs[0], outputs[1], turnWalks, turnOffsets);
 
     // Back into the engine.
     e.writePos = writePos;

@@ -10,8 +10,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -114,16 +112,6 @@ inline ::testing::AssertionResult MatchesReference(const std::vector<double>& go
         if (!ok && ++failures <= 5)
             result << "\n  frame " << n << ": " << got[n] << " instead of " << reference[n] << " (difference "
                    << got[n] - reference[n] << ", peak " << peak << ")";
-    }
-    if (std::getenv("ENGINE_TEST_REPORT") != nullptr && !bitExact) {
-        double worst = 0.0, worstAbs = 0.0;
-        for (std::size_t n = from; n < to; ++n) {
-            const double error = std::fabs(got[n] - reference[n]);
-            worstAbs = std::max(worstAbs, error / peak);
-            if (std::fabs(reference[n]) > kTurbulenceFloor * peak)
-                worst = std::max(worst, error / std::fabs(reference[n]));
-        }
-        printf("worst relative %.3g, worst of peak %.3g\n", worst, worstAbs);
     }
     if (failures == 0)
         return ::testing::AssertionSuccess();
