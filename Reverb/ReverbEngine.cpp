@@ -408,10 +408,10 @@ bool ReverbEngine::FastKernelRunsThisSetup() const
     return paramTurbulence == 0.0 ? lineCount == 8 : lineCount == 6;
 }
 
-// The vector kernels raise diffusionGain to 1/(e+1) as exp(log(diffusionGain)/(e+1)). With
-// the logarithm split into two doubles (from the 64-bit mantissa of long double) their
-// powers round like pow's in all but a few cases in a thousand, and then by one unit in the
-// last place. Diffusion 1 gives a logarithm of exactly 0 and so gains of exactly 1.
+// The vector kernels raise diffusionGain to 1/(e+1) as exp(log(diffusionGain) / (e+1)), with the
+// logarithm carried beyond double precision (from the 64-bit mantissa of long double) so that
+// their powers come within about 0.005 units in the last place of the exact ones. Computed once
+// per value of Diffusion. Diffusion 1 gives a logarithm of exactly 0 and gains of exactly 1.
 void ReverbEngine::UpdateDiffusionLog()
 {
     static_assert(std::numeric_limits<long double>::digits >= 64, "needs the x87 extended format");

@@ -1,23 +1,26 @@
-// The engine's per-sample processing with the left and right bank side by side in the lanes of
-// a vector. Included by ReverbFastKernelSse2.cpp and ReverbFastKernelAvx2.cpp, which compile it
-// for two instruction sets; everything here has internal linkage or depends on the kernel
-// argument, so the two compilations never share a function (the linker would otherwise be free
-// to keep the AVX2 copy of a helper for both). For the same reason this file calls nothing
-// inline from other headers.
+// The engine's per-sample processing with the left and right bank side by side in vector
+// lanes. Included by ReverbFastKernelSse2.cpp and ReverbFastKernelAvx2.cpp, which compile it for
+// two instruction sets; everything here has internal linkage or depends on the kernel argument,
+// so the two compilations never share a function (the linker would otherwise be free to keep the
+// AVX2 copy of a helper for both). For the same reason this file calls nothing inline from other
+// headers.
 //
-// Every value is computed with the same operations in the same order as in
-// ReverbEngine::ProcessReference, so each lane rounds exactly as the scalar code does. The two
-// banks share every coefficient and position except the modulation offsets; they meet only
-// through the far echo taps, whose order is kept (the right side sees this frame's left tap,
-// the left side the previous frame's right tap). The one departure is the stage gains with
-// Turbulence On: pow is replaced by an exponential of the logarithm (PowFromLog), which
-// differs from pow by at most one unit in the last place in a few cases in a thousand.
+// Every sample value is computed with the same operations in the same order as in
+// ReverbEngine::ProcessReference, so each lane rounds exactly as the scalar code does. The banks
+// share every coefficient and position except the modulation offsets; they meet only through the
+// far echo taps, whose order is kept (the right side sees this frame's left tap, the left side
+// the previous frame's right tap). The one computation done another way is the stage gains with
+// Turbulence On, diffusionGain^(1/(e+1)) (ComputeRunGains). They equal the runtime pow's results
+// except where pow itself errs by more than 0.51 units in the last place (glibc allows itself
+// 0.52): then a gain differs in its last bit and the sound by rounding.
 //
-// Work is done in runs of up to kRunFrames frames in which no position wraps around its line:
-// first the control values of every frame (turbulence walks and stage gains, modulation
-// offsets, routed input), then the signal frame by frame. The walks draw random numbers only
-// when they turn; those rare frames are handed to the engine's own scalar steps, so the draws
-// keep their order.
+// Work proceeds in runs of up to kRunFrames frames in which no position wraps around its line:
+//  1. the control values of every frame: turbulence walks, modulation offsets, routed input. The
+//     walks draw random numbers only when they turn; those rare frames go to the engine's own
+//     scalar steps, so the draws keep their order;
+//  2. what does not depend on the network: the cubic weights and cells of every read and spread,
+//     the chain inputs after far echo and input filters, and the stage gains;
+//  3. the network itself, two frames at a time and software-pipelined (RenderRun).
 #include "ReverbEngine.h"
 #include "ReverbFastKernel.h"
 
@@ -33,8 +36,9 @@ constexpr int kCapacity = ReverbEngine::kLineCapacity;
 constexpr int kRunFrames = 32;
 constexpr double kTurbBound = 0.099;
 constexpr double kClampDeviation = -0.99;
-// A power is sure of its last bit when its value lies at most this many units in the last place
-// from the rounded result: the value is within about 0.0075 of them from the exact power.
+// A computed power is taken as the correctly rounded one when its more precise value (hi + lo)
+// lies at most this many units in the last place from it; hi + lo is within about 0.005 units
+// of the exact power. Others are taken from the runtime's pow.
 constexpr double kSureWithin = 0.49;
 
 // ---- Power ---------------------------------------------------------------------------------
@@ -471,6 +475,14 @@ struct RunControl {
 
 // ---- Control -------------------------------------------------------------------------------
 
+KERNEL_INLINE void AddWalkSteps(Carried& c)
+{
+    for (int h = 0; h < 2; ++h) {
+        c.walkA[h] += c.stepA[h];
+        c.walkB[h] += c.stepB[h];
+    }
+}
+
 // One frame of the turbulence walks when no walk is at a bound: each moves by its step.
 // Returns false, changing nothing, when a walk must turn (and draw) this frame.
 KERNEL_INLINE bool StepWalks(Carried& c)
@@ -483,10 +495,7 @@ KERNEL_INLINE bool StepWalks(Carried& c)
     turns = turns | LessEqual(bound, c.walkB[1]) | LessEqual(c.walkB[1], minusBound);
     if (AnyLane(turns))
         return false;
-    for (int h = 0; h < 2; ++h) {
-        c.walkA[h] += c.stepA[h];
-        c.walkB[h] += c.stepB[h];
-    }
+    AddWalkSteps(c);
     return true;
 }
 
@@ -507,14 +516,6 @@ KERNEL_INLINE bool StepOffsets(Carried& c)
     c.offsetL += c.stepL;
     c.offsetR += c.stepR;
     return true;
-}
-
-KERNEL_INLINE void AddWalkSteps(Carried& c)
-{
-    for (int h = 0; h < 2; ++h) {
-        c.walkA[h] += c.stepA[h];
-        c.walkB[h] += c.stepB[h];
-    }
 }
 
 // Whether no walk can reach its bound within `frames` frames: each moves by at most its step
@@ -600,23 +601,8 @@ KERNEL_INLINE double SafeSample(const double* channel, int n)
     return __builtin_isfinite(v) ? v : 0.0;
 }
 
-// Input 0 = L, 1/3 = R, 2/3 = L+R, 1 = L&R; a mode reads only the channels it uses.
-KERNEL_INLINE Pair Route(const Setup& s, int n)
-{
-    switch (s.routing) {
-    case Routing::kLeft:
-        return PairOf(SafeSample(s.inLeft, n));
-    case Routing::kRight:
-        return PairOf(SafeSample(s.inRight, n));
-    case Routing::kSum:
-        return PairOf((SafeSample(s.inRight, n) + SafeSample(s.inLeft, n)) * 0.5);
-    case Routing::kStereo:
-        break;
-    }
-    return Pair{SafeSample(s.inLeft, n), SafeSample(s.inRight, n)};
-}
-
-// The routed input of frames start .. start + count - 1.
+// The routed input of frames start .. start + count - 1: Input 0 = L, 1/3 = R, 2/3 = L+R,
+// 1 = L&R; a mode reads only the channels it uses.
 KERNEL_INLINE void RouteRun(const Setup& s, int start, int count, Pair* routed)
 {
     switch (s.routing) {
@@ -887,7 +873,7 @@ void ComputeRunGains(const Setup& s, RunControl& run, int count)
         previous[q] = run.exponent[0][q];
     for (int f = 1; f < count; ++f) {
         Quad x[kQuads];
-        QuadMask large = Less(QuadOf(1.0), QuadOf(0.0));
+        QuadMask large = NoLanes();
         for (int q = 0; q < kQuads; ++q) {
             x[q] = (run.exponent[f][q] - previous[q]) * logBase;
             previous[q] = run.exponent[f][q];
@@ -977,7 +963,6 @@ void RenderRun(const Setup& s, Carried& c, RunControl& run, int wp0, int count, 
         RenderFrame<kLines, kTurbulence>(s, c, run, cells, f, outLeft, outRight);
 }
 
-// The stage gains of a run's frames, and the last frame's deviations and gains for the engine.
 // Frames until the first of the call's positions reaches the end of its line.
 template <int kLines>
 int FramesBeforeWrap(const Setup& s, int writePos)

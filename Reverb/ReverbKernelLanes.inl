@@ -216,6 +216,8 @@ KERNEL_INLINE void ToLongs(QuadBits b, long long* lanes)
 
 #endif
 
+KERNEL_INLINE QuadMask NoLanes() { return Less(QuadOf(0.0), QuadOf(0.0)); }
+
 // Mixed with scalars, which stand for a Quad of four equal lanes.
 KERNEL_INLINE Quad operator+(Quad a, double b) { return a + QuadOf(b); }
 KERNEL_INLINE Quad operator-(Quad a, double b) { return a - QuadOf(b); }
