@@ -126,8 +126,10 @@ bool TestGainDelay::GetMidiNoteName(int32_t note, char* text, size_t capacity)
         int32_t num = 0;
         int32_t den = 0;
         GetTimeSignature(&num, &den);
+        const int32_t position = GetSamplePosition();
+        const double tempo = GetHostTempo();
         snprintf(text, capacity, "pos %d tempo %.2f ppq %.2f sig %d/%d play %d cycle %d",
-                 static_cast<int>(GetSamplePosition()), GetHostTempo(), info.musicalPosition,
+                 static_cast<int>(position), tempo, info.musicalPosition,
                  static_cast<int>(num), static_cast<int>(den), info.transportPlaying ? 1 : 0,
                  info.cycleActive ? 1 : 0);
         return true;
