@@ -1,6 +1,8 @@
 #include "Vst2TestSupport.h"
 
+#include <atomic>
 #include <cmath>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -278,4 +280,80 @@ TEST(Vst2Lifecycle, ManyOpenCloseCycles)
     }
     // Each instance asked its host once who it is.
     EXPECT_EQ(host.Count(audioMasterGetProductString), 200);
+}
+
+namespace {
+
+// Notices a processing block and a parameter change running at the same time.
+class OverlapProbe : public ConfigurableEffect
+{
+public:
+    OverlapProbe() : ConfigurableEffect("1-1 2-2")
+    {
+        for (int32_t i = 0; i < ParameterCount(); ++i)
+            Parameter(i)->InitContinuous("p", 0.0, 0.0, 1.0, 0.001, "");
+    }
+    void ProcessAudioBlock(double** inputs, double** outputs, int32_t frames) override
+    {
+        processing = true;
+        Watch(changing);
+        IEffectVST2::ProcessAudioBlock(inputs, outputs, frames);
+        processing = false;
+    }
+    void OnParameterChanged(int32_t index) override
+    {
+        changing = true;
+        Watch(processing);
+        changing = false;
+        IEffectVST2::OnParameterChanged(index);
+    }
+    // Keeps looking for a while and lets the other thread run meanwhile, so that an
+    // overlap shows even when both threads share one core.
+    void Watch(const std::atomic<bool>& other)
+    {
+        for (int i = 0; i < 8; ++i)
+        {
+            if (other)
+                overlapped = true;
+            std::this_thread::yield();
+        }
+    }
+    std::atomic<bool> processing{false};
+    std::atomic<bool> changing{false};
+    std::atomic<bool> overlapped{false};
+};
+
+} // namespace
+
+TEST(Vst2Concurrency, DispatcherCallsNeverOverlapProcessing)
+{
+    RecordingHost host;
+    OverlapProbe plugin;
+    AEffect* effect = plugin.GetAEffect();
+    plugin.Dispatch(effSetBlockSize, 0, 64);
+    std::atomic<bool> done{false};
+    std::atomic<int> blocks{0};
+    std::thread audio([&] {
+        HostAudio<float> in(2, 64), out(2, 64);
+        in.Fill(0);
+        while (!done)
+        {
+            effect->processReplacing(effect, in.Pointers(), out.Pointers(), 64);
+            ++blocks;
+        }
+    });
+    void* chunk = nullptr;
+    const VstIntPtr size = plugin.Dispatch(effGetChunk, 1, 0, &chunk);
+    const std::vector<uint8_t> program(static_cast<uint8_t*>(chunk), static_cast<uint8_t*>(chunk) + size);
+    // Changes keep coming until the audio thread has run a good many blocks alongside.
+    for (int i = 0; blocks < 2000; ++i)
+    {
+        effect->setParameter(effect, i % 3, 0.001f * static_cast<float>(i % 1000));
+        plugin.Dispatch(effSetChunk, 1, static_cast<VstIntPtr>(program.size()), const_cast<uint8_t*>(program.data()));
+        char text[] = "0.5";
+        plugin.Dispatch(effString2Parameter, 2, 0, text);
+    }
+    done = true;
+    audio.join();
+    EXPECT_FALSE(plugin.overlapped);
 }
