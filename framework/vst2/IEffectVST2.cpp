@@ -17,6 +17,9 @@ namespace {
 constexpr size_t kHostProductBytes = 256;
 // Longest text read from the host for effString2Parameter.
 constexpr size_t kTextEntryBytes = 64;
+// Parameter names go into buffers of the published parameter text size. Many hosts offer
+// more, but one that offers exactly this must not be written past, so longer names are cut.
+constexpr size_t kParamNameBytes = kVstMaxParamStrLen;
 
 // Host integers arrive pointer-sized; anything outside int32 saturates, so that an absurd
 // index or count stays invalid instead of wrapping onto a valid one.
@@ -265,7 +268,7 @@ VstIntPtr IEffectVST2::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value
         return 0;
     case effGetParamName:
         if (param)
-            CopyToHost(text, kVstMaxParamStrLen, param->Name());
+            CopyToHost(text, kParamNameBytes, param->Name());
         return 0;
     case effSetSampleRate:
         SetSampleRateFromHost(opt);
