@@ -232,7 +232,7 @@ TEST_F(Vst2Test, EventsInAndOut)
     EXPECT_FALSE(Plugin().SendSysExMessage(ISysExMessage{}));
 }
 
-TEST(Vst2HostLink, MidiPluginsAskForMidiWithEveryBlock)
+TEST(Vst2HostLink, MidiEffectsAskForMidiWithEveryBlock)
 {
     RecordingHost host;
     ConfigurableEffect midi("1-1 2-2", true);
