@@ -12,7 +12,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -179,10 +178,9 @@ void IGraphics::AskValueForControl(IControl* control, IParamEntry* param, const 
             const char* text = DisplayTextForValue(*param, v);
             menu.AddItem(text, strcmp(text, current) == 0 ? kChoiceChecked : 0);
         }
+        // The chosen index is the value; a dismissed menu changes nothing.
         if (const IChoiceMenu* chosen = ShowPopupMenu(&menu, rect))
-        {
             control->ApplyUserValue(NormalizedOf(*param, chosen->ChosenIndex()));
-        }
         return;
     }
 

@@ -26,6 +26,13 @@ IRadioButtonsControl::IRadioButtonsControl(IEffectBase* owner, const IRect& r, i
     }
 }
 
+IRect IRadioButtonsControl::ButtonRect(int32_t index) const
+{
+    if (index < 0 || index >= ButtonCount())
+        return IRect();
+    return buttons[static_cast<size_t>(index)];
+}
+
 int32_t IRadioButtonsControl::ActiveButton() const
 {
     const int32_t count = ButtonCount();

@@ -20,7 +20,8 @@ public:
     bool Paint(IGraphics* graphics) override;
 
     int32_t ButtonCount() const { return static_cast<int32_t>(buttons.size()); }
-    const IRect& ButtonRect(int32_t index) const { return buttons[static_cast<size_t>(index)]; }
+    // The button's rectangle; the empty rectangle for an index outside the group.
+    IRect ButtonRect(int32_t index) const;
     // The button shown as on for the current value.
     int32_t ActiveButton() const;
 

@@ -473,14 +473,4 @@ TEST(GraphicsLifecycle, TheEditorDeletesItsControlsAndKeyCatcher)
     EXPECT_EQ(events, (Log{"keys deleted", "first deleted", "bg deleted"}));
 }
 
-TEST(GraphicsLifecycle, HeadlessEditorHasNoWindow)
-{
-    EditorRig rig;
-    EXPECT_EQ(rig.editor->OpenEditorWindow(nullptr), nullptr);
-    EXPECT_FALSE(rig.editor->HasWindow());
-    EXPECT_STREQ(rig.editor->BackendName(), "");
-    EXPECT_EQ(rig.editor->FrameRate(), 25);
-    EXPECT_EQ(rig.editor->EditorWidth(), 60);
-}
-
 } // namespace

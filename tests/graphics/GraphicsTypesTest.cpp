@@ -1,4 +1,3 @@
-#include "IChoiceMenu.h"
 #include "IGraphicsTypes.h"
 
 #include <gtest/gtest.h>
@@ -89,25 +88,6 @@ TEST(IBitmapRefTest, FrameSizesFollowTheLayout)
     EXPECT_EQ(ref.FrameHeight(), 60);
     ref.frames = 0;
     EXPECT_EQ(ref.FrameWidth(), 30) << "no frames counts as one";
-}
-
-TEST(IChoiceMenuTest, ItemsSubmenusAndChoice)
-{
-    IChoiceMenu menu(IChoiceMenu::kNumbersTwoDigits);
-    menu.AddItem("One", kChoiceChecked);
-    menu.AddSeparator();
-    auto sub = std::make_unique<IChoiceMenu>();
-    sub->AddItem(nullptr);
-    IChoiceItem* more = menu.AddSubmenu("More", std::move(sub));
-    EXPECT_EQ(menu.ItemCount(), 3);
-    EXPECT_EQ(menu.Item(0)->flags, kChoiceChecked);
-    EXPECT_EQ(menu.Item(1)->flags, kChoiceSeparator);
-    ASSERT_NE(more->submenu, nullptr);
-    EXPECT_EQ(more->submenu->Item(0)->text, "");
-    EXPECT_EQ(menu.Item(3), nullptr);
-    EXPECT_EQ(menu.Item(-1), nullptr);
-    EXPECT_EQ(menu.ChosenIndex(), -1);
-    EXPECT_EQ(menu.NumberingStyle(), IChoiceMenu::kNumbersTwoDigits);
 }
 
 } // namespace

@@ -124,6 +124,8 @@ TEST(RadioButtons, GroupsOfFewerThanTwoButtonsStaySafe)
     EXPECT_EQ(single->ButtonRect(0), IRect(4, 0, 20, 16));
     EXPECT_EQ(none->ButtonCount(), 0);
     EXPECT_EQ(negative->ButtonCount(), 0);
+    EXPECT_TRUE(none->ButtonRect(0).IsEmpty());
+    EXPECT_TRUE(single->ButtonRect(-1).IsEmpty());
 
     single->SetValue(0.7);
     single->MouseDown(5, 5, IMouseMods(true, false));

@@ -22,19 +22,6 @@ TEST(TextControl, ReplacingWithTheSameTextLeavesItClean)
     EXPECT_STREQ(text.Text(), "");
 }
 
-TEST(TextControl, CopiesItsStyleAndHasNoParameter)
-{
-    TestPlug plug;
-    ITextStyle style("Arial", 10, IRgba(255, 1, 2, 3), kStyleBold, kAlignRight);
-    ITextControl text(&plug, IRect(0, 0, 40, 12), style);
-    EXPECT_STREQ(text.TextStyle().face, "Arial");
-    EXPECT_EQ(text.TextStyle().size, 10);
-    EXPECT_EQ(text.TextStyle().colour, IRgba(255, 1, 2, 3));
-    EXPECT_EQ(text.TextStyle().align, kAlignRight);
-    EXPECT_EQ(text.ParamIndex(), -1);
-    EXPECT_EQ(text.Blend().mode, kBlendDefault);
-}
-
 TEST(TextControl, LongTextsAreKeptWhole)
 {
     TestPlug plug;
