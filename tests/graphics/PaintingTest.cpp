@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 namespace {
 
 // An editor of 40 x 20 with a blue background and a fader whose 8 x 6 red handle has a
@@ -122,6 +124,38 @@ TEST(Painting, BlendModesMapToTheCompositingModes)
     // Dodge leaves black channels of the source alone: blue stays 128.
     EXPECT_EQ(PixelAt(surface, 3, 0) & 0xFF, 128u);
     EXPECT_GT((PixelAt(surface, 3, 0) >> 16) & 0xFF, 128u);
+}
+
+// Controls placed at the ends of the coordinate range, or far outside the editor, draw
+// nothing outside the surface and read nothing outside their bitmaps.
+TEST(Painting, ControlsAtAbsurdPositionsStayInsideEveryBitmap)
+{
+    EditorRig rig(16, 16);
+    rig.editor->CreateSurfaces();
+    const IBitmapRef frames = LoadTestImage(*rig.editor, StackedFramesPng(8, 8, {kOpaqueRed, kOpaqueGreen}), 2);
+    auto* farFader = rig.Add(new IFaderControl(&rig.plug, INT32_MAX - 5, INT32_MAX - 5, INT32_MAX, kGain, frames));
+    auto* nearFader = rig.Add(new IFaderControl(&rig.plug, INT32_MIN, -4, INT32_MAX, kGain, frames));
+    auto* radio = rig.Add(new IRadioButtonsControl(&rig.plug, IRect(INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX),
+                                                   kGain, 3, frames));
+    auto* picture = rig.Add(new IBitmapControl(&rig.plug, -6, 12, kGain, frames));
+    for (double value : {0.0, 0.5, 1.0, 1e300, -1e300})
+    {
+        for (IControl* control : {static_cast<IControl*>(farFader), static_cast<IControl*>(nearFader),
+                                  static_cast<IControl*>(radio), static_cast<IControl*>(picture)})
+            control->SetValue(value);
+        EXPECT_TRUE(rig.editor->PaintRegion(IRect(INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX)));
+        EXPECT_TRUE(PaintAll(*rig.editor));
+    }
+    for (int32_t x : {INT32_MIN, -1, 0, 7, INT32_MAX})
+    {
+        rig.editor->DispatchMouseDown(x, x, IMouseMods(true, false));
+        rig.editor->DispatchMouseUp(x, x, IMouseMods(true, false));
+        farFader->MouseDrag(x, x, 0, 0, IMouseMods(true, false));
+        nearFader->MouseWheel(x, x, IMouseMods(), INT32_MAX);
+        radio->MouseDown(x, x, IMouseMods(true, false));
+    }
+    EXPECT_GE(nearFader->Value(), 0.0);
+    EXPECT_LE(nearFader->Value(), 1.0);
 }
 
 } // namespace
