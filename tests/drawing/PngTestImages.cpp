@@ -1,0 +1,117 @@
+#include "PngTestImages.h"
+
+#include <png.h>
+#include <zlib.h>
+
+namespace {
+
+void AppendToVector(png_structp png, png_bytep data, size_t count)
+{
+    auto* out = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(png));
+    out->insert(out->end(), data, data + count);
+}
+
+void FlushNothing(png_structp)
+{
+}
+
+// Holds no object with a destructor: libpng may leave it by long jump.
+bool WriteImage(png_structp png, png_infop info, const PngImageSpec& spec, png_bytepp rows)
+{
+    if (setjmp(png_jmpbuf(png)))
+        return false;
+    png_set_IHDR(png, info, png_uint_32(spec.width), png_uint_32(spec.height), spec.bitDepth, spec.colourType,
+                 spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    if (!spec.palette.empty())
+        png_set_PLTE(png, info, reinterpret_cast<png_const_colorp>(spec.palette.data()), int(spec.palette.size() / 3));
+    if (!spec.paletteAlpha.empty())
+        png_set_tRNS(png, info, spec.paletteAlpha.data(), int(spec.paletteAlpha.size()), nullptr);
+    if (spec.hasTransparentColour) {
+        png_color_16 colour{};
+        colour.gray = spec.transparentGrey;
+        colour.red = spec.transparentRed;
+        colour.green = spec.transparentGreen;
+        colour.blue = spec.transparentBlue;
+        png_set_tRNS(png, info, nullptr, 0, &colour);
+    }
+    png_write_info(png, info);
+    png_write_image(png, rows);
+    png_write_end(png, info);
+    return true;
+}
+
+void PutBigEndian(uint8_t* p, uint32_t value)
+{
+    p[0] = uint8_t(value >> 24);
+    p[1] = uint8_t(value >> 16);
+    p[2] = uint8_t(value >> 8);
+    p[3] = uint8_t(value);
+}
+
+} // namespace
+
+std::vector<uint8_t> WritePng(const PngImageSpec& spec, const std::vector<std::vector<uint8_t>>& rows)
+{
+    std::vector<uint8_t> out;
+    std::vector<png_bytep> rowPointers;
+    for (const auto& row : rows)
+        rowPointers.push_back(const_cast<png_bytep>(row.data()));
+
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    bool written = false;
+    if (png && info) {
+        png_set_write_fn(png, &out, AppendToVector, FlushNothing);
+        written = WriteImage(png, info, spec, rowPointers.data());
+    }
+    png_destroy_write_struct(&png, &info);
+    if (!written)
+        out.clear();
+    return out;
+}
+
+std::vector<uint8_t> WriteGradientPng(int width, int height, bool interlaced)
+{
+    PngImageSpec spec;
+    spec.width = width;
+    spec.height = height;
+    spec.colourType = PNG_COLOR_TYPE_RGB_ALPHA;
+    spec.interlaced = interlaced;
+    std::vector<std::vector<uint8_t>> rows(static_cast<size_t>(height));
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            rows[size_t(y)].insert(rows[size_t(y)].end(),
+                                   {uint8_t(x * 16), uint8_t(y * 16), uint8_t(x ^ y), uint8_t(255 - x)});
+        }
+    }
+    return WritePng(spec, rows);
+}
+
+void PatchPngDimensions(std::vector<uint8_t>& png, uint32_t width, uint32_t height)
+{
+    // Signature (8), IHDR length (4), "IHDR" (4), then width and height; the checksum
+    // covers the type and the 13 data bytes.
+    constexpr size_t kTypeOffset = 12;
+    constexpr size_t kDataOffset = 16;
+    constexpr size_t kHeaderDataBytes = 13;
+    PutBigEndian(&png[kDataOffset], width);
+    PutBigEndian(&png[kDataOffset + 4], height);
+    const uLong crc = crc32(0L, &png[kTypeOffset], uInt(4 + kHeaderDataBytes));
+    PutBigEndian(&png[kDataOffset + kHeaderDataBytes], uint32_t(crc));
+}
+
+void RepairPngChecksums(std::vector<uint8_t>& png)
+{
+    constexpr size_t kSignatureBytes = 8;
+    size_t position = kSignatureBytes;
+    while (png.size() - position >= 12) {
+        const uint32_t length = uint32_t(png[position]) << 24 | uint32_t(png[position + 1]) << 16 |
+                                uint32_t(png[position + 2]) << 8 | png[position + 3];
+        if (length > png.size() - position - 12)
+            return;
+        const uLong crc = crc32(0L, &png[position + 4], uInt(4 + length));
+        PutBigEndian(&png[position + 8 + length], uint32_t(crc));
+        position += 12 + length;
+    }
+}

@@ -1,0 +1,291 @@
+// Runs tessivane-render as a user would and checks its files, messages and exit status.
+
+#include "IReverbEffect.h"
+
+#include <gtest/gtest.h>
+#include <sndfile.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Result
+{
+    int status;
+    std::string out;
+    std::string err;
+};
+
+std::string Quote(const std::string& s)
+{
+    std::string q = "'";
+    for (char c : s)
+        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+std::string ReadText(const fs::path& p)
+{
+    std::ifstream in(p);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+struct Audio
+{
+    int channels = 0;
+    int rate = 0;
+    int format = 0;
+    std::vector<double> samples;  // interleaved
+    size_t Frames() const { return channels ? samples.size() / static_cast<size_t>(channels) : 0; }
+};
+
+bool WriteAudio(const fs::path& path, const Audio& a)
+{
+    SF_INFO info{};
+    info.channels = a.channels;
+    info.samplerate = a.rate;
+    info.format = a.format;
+    SNDFILE* f = sf_open(path.c_str(), SFM_WRITE, &info);
+    if (!f)
+        return false;
+    sf_writef_double(f, a.samples.data(), static_cast<sf_count_t>(a.Frames()));
+    sf_close(f);
+    return true;
+}
+
+Audio ReadAudio(const fs::path& path)
+{
+    Audio a;
+    SF_INFO info{};
+    SNDFILE* f = sf_open(path.c_str(), SFM_READ, &info);
+    if (!f)
+        return a;
+    a.channels = info.channels;
+    a.rate = info.samplerate;
+    a.format = info.format;
+    a.samples.resize(static_cast<size_t>(info.frames * info.channels));
+    sf_readf_double(f, a.samples.data(), info.frames);
+    sf_close(f);
+    return a;
+}
+
+Audio Noise(int channels, int rate, int frames, int format)
+{
+    Audio a;
+    a.channels = channels;
+    a.rate = rate;
+    a.format = format;
+    unsigned state = 12345;
+    for (int i = 0; i < frames * channels; ++i)
+    {
+        state = state * 1103515245u + 12345u;
+        a.samples.push_back(static_cast<double>((state >> 9) & 0xFFFF) / 65536.0 - 0.5);
+    }
+    return a;
+}
+
+class RenderTool : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        dir = fs::temp_directory_path() / ("tessivane-render-test-" + std::string(info->name()) + "-" +
+                                           std::to_string(getpid()));
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    Result Run(const std::string& args)
+    {
+        const fs::path out = dir / "stdout.txt";
+        const fs::path err = dir / "stderr.txt";
+        const std::string command = Quote(TESSIVANE_RENDER) + " " + args + " >" + Quote(out) + " 2>" + Quote(err);
+        const int raw = std::system(command.c_str());
+        Result r{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadText(out), ReadText(err)};
+        fs::remove(out);
+        fs::remove(err);
+        return r;
+    }
+
+    std::string P(const std::string& name) const { return Quote((dir / name).string()); }
+
+    // Every entry of the folder other than the given files: what a failed job left behind.
+    std::vector<std::string> Leftovers(std::initializer_list<std::string> expected) const
+    {
+        std::vector<std::string> found;
+        for (const auto& e : fs::directory_iterator(dir))
+        {
+            const std::string name = e.path().filename().string();
+            if (std::find(expected.begin(), expected.end(), name) == expected.end())
+                found.push_back(name);
+        }
+        return found;
+    }
+
+    fs::path dir;
+};
+
+// The first line of a message, for checking that errors are one line.
+bool IsOneLine(const std::string& s)
+{
+    return !s.empty() && s.find('\n') == s.size() - 1;
+}
+
+} // namespace
+
+TEST_F(RenderTool, HelpDocumentsTheOptions)
+{
+    Result r = Run("--help");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("--set"), std::string::npos);
+    EXPECT_NE(r.out.find("Example"), std::string::npos);
+}
+
+TEST_F(RenderTool, RendersStereoWithTheReverbsOwnNumbers)
+{
+    Audio in = Noise(2, 44100, 3000, SF_FORMAT_WAV | SF_FORMAT_DOUBLE);
+    ASSERT_TRUE(WriteAudio(dir / "in.wav", in));
+    Result r = Run("--quiet --tail 0.05 --block 100 --set \"ROOM SIZE = 0.8\" --set 2=0.3 " + P("in.wav") + " " +
+                   P("out.wav"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    Audio out = ReadAudio(dir / "out.wav");
+    EXPECT_EQ(out.channels, 2);
+    EXPECT_EQ(out.rate, 44100);
+    EXPECT_EQ(out.format, SF_FORMAT_WAV | SF_FORMAT_DOUBLE);
+    ASSERT_EQ(out.Frames(), 3000u + 2205u);
+
+    // The same input through the plug-in directly gives the same samples.
+    IReverbEffect reverb(nullptr);
+    reverb.Parameter(4)->SetFromNormalized(0.8);
+    reverb.OnParameterChanged(4);
+    reverb.Parameter(2)->SetFromNormalized(0.3);
+    reverb.OnParameterChanged(2);
+    reverb.Prepare(44100, 512);
+    const size_t frames = out.Frames();
+    std::vector<double> l(frames, 0.0), rr(frames, 0.0), ol(frames), orr(frames);
+    for (size_t f = 0; f < 3000; ++f)
+    {
+        l[f] = in.samples[2 * f];
+        rr[f] = in.samples[2 * f + 1];
+    }
+    const double* ins[] = {l.data(), rr.data()};
+    double* outs[] = {ol.data(), orr.data()};
+    reverb.ProcessDouble(ins, outs, static_cast<int32_t>(frames), false);
+    for (size_t f = 0; f < frames; ++f)
+    {
+        ASSERT_EQ(out.samples[2 * f], ol[f]) << f;
+        ASSERT_EQ(out.samples[2 * f + 1], orr[f]) << f;
+    }
+}
+
+TEST_F(RenderTool, MonoStaysMonoAndKeepsItsFormat)
+{
+    ASSERT_TRUE(WriteAudio(dir / "in.flac", Noise(1, 32000, 4000, SF_FORMAT_FLAC | SF_FORMAT_PCM_16)));
+    Result r = Run("--quiet " + P("in.flac") + " " + P("out.flac"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    Audio out = ReadAudio(dir / "out.flac");
+    EXPECT_EQ(out.channels, 1);
+    EXPECT_EQ(out.rate, 32000);
+    EXPECT_EQ(out.format, SF_FORMAT_FLAC | SF_FORMAT_PCM_16);
+    // The tail runs until the output has died away, within 30 s.
+    EXPECT_GT(out.Frames(), 4000u + 3200u);
+    EXPECT_LE(out.Frames(), 4000u + 30u * 32000u + 512u);
+    Result r24 = Run("--quiet --format pcm24 --tail 0 " + P("in.flac") + " " + P("out.aiff"));
+    ASSERT_EQ(r24.status, 0) << r24.err;
+    EXPECT_EQ(ReadAudio(dir / "out.aiff").format, SF_FORMAT_AIFF | SF_FORMAT_PCM_24);
+}
+
+TEST_F(RenderTool, ImpulseResponseStartsWithTheWetSignal)
+{
+    Result r = Run("--quiet --impulse --rate 44100 --set \"Pre-delay=0\" --set mix=1 --tail 1 " + P("ir.wav"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    Audio ir = ReadAudio(dir / "ir.wav");
+    EXPECT_EQ(ir.format, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+    EXPECT_EQ(ir.Frames(), 1u + 44100u);
+    EXPECT_NE(ir.samples[0], 0.0);  // no pre-delay: the chain output reaches the first sample
+}
+
+TEST_F(RenderTool, StateFilesRoundTripAndListShowsReadouts)
+{
+    Result save = Run("--set \"Room size=0.8\" --set \"low cut=0.5\" --save-state " + P("s.state"));
+    ASSERT_EQ(save.status, 0) << save.err;
+    EXPECT_EQ(fs::file_size(dir / "s.state"), 152u);
+    Result list = Run("--load-state " + P("s.state") + " --list-params");
+    ASSERT_EQ(list.status, 0) << list.err;
+    EXPECT_NE(list.out.find("Room size"), std::string::npos);
+    EXPECT_NE(list.out.find("0.800"), std::string::npos);
+    EXPECT_NE(list.out.find(" 100\n"), std::string::npos);  // Low cut readout at 0.5
+
+    Result defaults = Run("--list-params");
+    EXPECT_NE(defaults.out.find("  10\n"), std::string::npos);
+    EXPECT_NE(defaults.out.find("3000\n"), std::string::npos);
+    EXPECT_NE(defaults.out.find("0.85\n"), std::string::npos);
+}
+
+TEST_F(RenderTool, DemoWritesDryAndWetFiles)
+{
+    Result r = Run("--quiet --demo " + P("demo"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    Audio dry = ReadAudio(dir / "demo" / "demo-dry.wav");
+    Audio wet = ReadAudio(dir / "demo" / "demo-wet.wav");
+    EXPECT_EQ(dry.channels, 2);
+    EXPECT_GT(wet.Frames(), dry.Frames());
+    EXPECT_NE(r.out.find("demo-wet.wav"), std::string::npos);
+}
+
+TEST_F(RenderTool, BadInputFailsWithOneLineAndNoPartialFile)
+{
+    ASSERT_TRUE(WriteAudio(dir / "in.wav", Noise(2, 48000, 100, SF_FORMAT_WAV | SF_FORMAT_PCM_16)));
+    ASSERT_TRUE(WriteAudio(dir / "three.wav", Noise(3, 48000, 100, SF_FORMAT_WAV | SF_FORMAT_PCM_16)));
+    ASSERT_TRUE(WriteAudio(dir / "in.au", Noise(1, 48000, 100, SF_FORMAT_AU | SF_FORMAT_PCM_16)));
+    std::ofstream(dir / "text.wav") << "not audio";
+    std::ofstream(dir / "short.state") << "12345678";
+    const std::string in = P("in.wav");
+    const std::string out = P("out.wav");
+    struct Case
+    {
+        std::string args;
+        int status;
+        std::string message;
+    };
+    const Case cases[] = {
+        {P("missing.wav") + " " + out, 1, "cannot read"},
+        {P("text.wav") + " " + out, 1, "cannot read"},
+        {P("in.au") + " " + out, 1, "not a WAV, AIFF or FLAC"},
+        {P("three.wav") + " " + out, 1, "only mono and stereo"},
+        {"--set nosuch=0.5 " + in + " " + out, 1, "unknown parameter 'nosuch'"},
+        {"--set mix=1.5 " + in + " " + out, 1, "from 0 to 1"},
+        {"--set mix=abc " + in + " " + out, 1, "from 0 to 1"},
+        {"--set 19=0.5 " + in + " " + out, 1, "unknown parameter"},
+        {"--load-state " + P("short.state") + " " + in + " " + out, 1, "expected 152"},
+        {"--load-state " + P("nothing.state") + " " + in + " " + out, 1, "cannot read state file"},
+        {in + " " + in, 1, "would overwrite the input"},
+        {in + " " + P("./in.wav"), 1, "would overwrite the input"},
+        {in + " " + P("no/such/folder/out.wav"), 1, "cannot write"},
+        {"--format float " + in + " " + P("out.flac"), 1, "FLAC format cannot hold"},
+        {"--tail", 2, "needs a value"},
+    };
+    for (const Case& c : cases)
+    {
+        Result r = Run(c.args);
+        EXPECT_EQ(r.status, c.status) << c.args;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << c.args << " -> " << r.err;
+        EXPECT_TRUE(IsOneLine(r.err)) << r.err;
+        EXPECT_TRUE(Leftovers({"in.wav", "three.wav", "in.au", "text.wav", "short.state"}).empty()) << c.args;
+    }
+    EXPECT_EQ(ReadAudio(dir / "in.wav").Frames(), 100u);  // the input survived
+}
