@@ -132,6 +132,12 @@ protected:
         const Channels offline = RenderOffline(spec, input, sampleSize);
         const double difference = MaxDifference(hosted, offline);
         EXPECT_TRUE(AllFinite(hosted));
+        // Two silent renders would agree without proving anything.
+        if (spec.inputBus)
+        {
+            const Channels silence(hosted.size(), std::vector<double>(hosted.empty() ? 0 : hosted[0].size()));
+            EXPECT_GT(MaxDifference(hosted, silence), 1e-3);
+        }
         EXPECT_LE(difference, 1e-12) << "rate " << spec.sampleRate << " block " << spec.maxBlock << " size "
                                      << sampleSize;
         worstDifference = std::max(worstDifference, difference);
