@@ -236,14 +236,14 @@ tresult PLUGIN_API IEffectVST3::setBusArrangements(SpeakerArrangement* inputs, i
         // A replaced bus keeps the activation of the one it replaces: hosts need not activate
         // a bus again after a new arrangement.
         AudioBus* firstInput = getAudioInput(0);
-        if (ChannelCountOf(firstInput) != inChannels || !firstInput)
+        if (ChannelCountOf(firstInput) != inChannels)
         {
             const bool wasActive = firstInput && firstInput->isActive();
             removeAudioInputBusses();
             addAudioInput(STR16("Input"), ArrangementFor(inChannels))->setActive(wasActive);
         }
         AudioBus* firstOutput = getAudioOutput(0);
-        if (ChannelCountOf(firstOutput) != outChannels || !firstOutput)
+        if (ChannelCountOf(firstOutput) != outChannels)
         {
             const bool wasActive = firstOutput && firstOutput->isActive();
             removeAudioOutputBusses();
