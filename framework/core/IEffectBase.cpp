@@ -484,6 +484,8 @@ bool IEffectBase::SelectPreset(int32_t index)
                 ++userPresets;
         slot->initialised = true;
         snprintf(slot->name, sizeof slot->name, "%s %d", "user preset", static_cast<int>(userPresets + 1));
+        // A slot a bank marked empty may still hold bytes; the new preset replaces them.
+        slot->state.Clear();
         ok = WriteState(slot->state);
     }
     if (ok)

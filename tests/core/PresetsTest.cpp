@@ -115,6 +115,23 @@ TEST(Presets, SelectingAnEmptySlotMakesItAUserPreset)
     EXPECT_EQ(effect.CurrentPresetIndex(), 1);
 }
 
+TEST(Presets, AUserPresetMadeFromASlotABankEmptiedHoldsTheCurrentState)
+{
+    TestEffect effect;
+    effect.FillEmptyPresets("Empty", 1);  // the slot holds the defaults
+    effect.Parameter(2)->SetValueClamped(0.9);
+    // A bank whose only slot is marked empty: name length 0, flag 0.
+    IStateChunk bank;
+    bank.PutInt32(0);
+    bank.PutFlag(false);
+    EXPECT_EQ(effect.UnserializePresets(bank, 0), 5);
+    EXPECT_STREQ(effect.Preset(0)->name, "user preset 1");
+    EXPECT_EQ(effect.Preset(0)->state.Size(), 152);
+    effect.Parameter(2)->SetValueClamped(0.1);
+    ASSERT_TRUE(effect.SelectPreset(0));
+    EXPECT_EQ(effect.Parameter(2)->Value(), 0.9);
+}
+
 TEST(Presets, FillAndModifyWriteTheCurrentState)
 {
     TestEffect effect(2);

@@ -1,0 +1,98 @@
+#pragma once
+
+#include "IEffectVST2.h"
+#include "RecordingHost.h"
+#include "TestGainDelay.h"
+#include "VST2Entry.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+// An editor that records what the adapter asks of it.
+class FakeEditor : public IEditorLink
+{
+public:
+    struct Push
+    {
+        int32_t index;
+        double value;
+        bool normalized;
+    };
+
+    void PushParameterToControls(int32_t index, double value, bool normalized) override
+    {
+        pushes.push_back({index, value, normalized});
+    }
+    void CreateSurfaces() override { ++surfacesCreated; }
+    int32_t EditorWidth() const override { return width; }
+    int32_t EditorHeight() const override { return height; }
+    void* OpenEditorWindow(void* parent) override
+    {
+        openedIn = parent;
+        return opens ? &window : nullptr;
+    }
+    void CloseEditorWindow() override { ++closes; }
+
+    std::vector<Push> pushes;
+    int surfacesCreated = 0;
+    int32_t width = 251;
+    int32_t height = 373;
+    bool opens = true;
+    void* openedIn = nullptr;
+    int closes = 0;
+    int window = 0;
+};
+
+// A plug-in of any channel configuration, made directly rather than through the entry.
+class ConfigurableEffect : public IEffectVST2
+{
+public:
+    static IEffectConfig Config(const char* channels, bool midi, bool instrument)
+    {
+        return IEffectConfig{"Configurable", "", "Tessivane Audio", FourCharCode('T', 's', 't', 'C'),
+                             FourCharCode('T', 's', 'v', 'n'), 0x00020301, channels, 3, 2, 100, 50,
+                             instrument, midi, true};
+    }
+    explicit ConfigurableEffect(const char* channels, bool midi = false, bool instrument = false)
+        : IEffectVST2(RecordingHost::Callback, Config(channels, midi, instrument))
+    {
+    }
+    void OnHostKnown() override { ++hostKnown; }
+    VstIntPtr Dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
+                       float opt = 0.0f)
+    {
+        return GetAEffect()->dispatcher(GetAEffect(), opcode, index, value, ptr, opt);
+    }
+    int hostKnown = 0;
+};
+
+// A test plug-in instance made through the module entry, driven through its AEffect.
+class Vst2Test : public ::testing::Test
+{
+protected:
+    Vst2Test() : effect(VSTPluginMain(RecordingHost::Callback)) {}
+    ~Vst2Test() override
+    {
+        if (effect)
+            Dispatch(effClose);
+    }
+
+    VstIntPtr Dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
+                       float opt = 0.0f)
+    {
+        return effect->dispatcher(effect, opcode, index, value, ptr, opt);
+    }
+    TestGainDelay& Plugin() { return *static_cast<TestGainDelay*>(IEffectVST2::FromAEffect(effect)); }
+    double Value(int32_t index) { return Plugin().Parameter(index)->Value(); }
+    std::string Text(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, float opt = 0.0f)
+    {
+        char buffer[256] = "";
+        Dispatch(opcode, index, value, buffer, opt);
+        return buffer;
+    }
+
+    RecordingHost host;
+    AEffect* effect;
+};
