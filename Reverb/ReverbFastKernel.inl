@@ -275,7 +275,8 @@ KERNEL_INLINE void PowFromLog(const LogOfBase& log, const Quad* y, Quad* power, 
         const Quad product = tableHi * r[n];
         const Quad productError = (((tHigh * rHigh - product) + tHigh * rLow) + tLow * rHigh) + tLow * rLow;
         const Quad r2 = r[n] * r[n];
-        const Quad beyondLinear = r2 * (0.5 + r[n] * (1.0 / 6.0 + r[n] * (1.0 / 24.0 + r[n] * (1.0 / 120.0 + r[n] * (1.0 / 720.0)))));
+        const Quad beyondLinear = // exp(r) - 1 - r
+            r2 * (0.5 + r[n] * (1.0 / 6.0 + r[n] * (1.0 / 24.0 + r[n] * (1.0 / 120.0 + r[n] * (1.0 / 720.0)))));
         const Quad small = ((tableHi * beyondLinear + (tableLo + tableLo * r[n])) + tableHi * rLo[n]) + productError;
         const Quad sum = tableHi + product;
         const Quad tail = (product - (sum - tableHi)) + small; // the first part exact: |tableHi| > |product|
@@ -675,7 +676,8 @@ struct RunCells {
     KERNEL_INLINE void Locate(RunControl& run, int f, int k) const
     {
         const Pair offset = run.offset[f][k];
-        LocateTaps((positions[k] + static_cast<double>(f) - Join(offset, offset)) + 0.25, lineStarts[k], run.taps[f][k]);
+        const Quad q = (positions[k] + static_cast<double>(f) - Join(offset, offset)) + 0.25;
+        LocateTaps(q, lineStarts[k], run.taps[f][k]);
     }
 };
 
@@ -923,9 +925,9 @@ void KeepLastGains(Carried& c, const RunControl& run, int count)
     const int group = (count - 1) / 4;
     const int lane = (count - 1) % 4;
     for (int k = 0; k < ReverbEngine::kMaxLines / 2; ++k) {
-        c.lastDeviation[k] = QuadOfLanes(Lane(run.deviationL[group][2 * k], lane), Lane(run.deviationR[group][2 * k], lane),
-                                         Lane(run.deviationL[group][2 * k + 1], lane),
-                                         Lane(run.deviationR[group][2 * k + 1], lane));
+        c.lastDeviation[k] =
+            QuadOfLanes(Lane(run.deviationL[group][2 * k], lane), Lane(run.deviationR[group][2 * k], lane),
+                        Lane(run.deviationL[group][2 * k + 1], lane), Lane(run.deviationR[group][2 * k + 1], lane));
         c.lastGain[k] = Join(run.gain[count - 1][2 * k], run.gain[count - 1][2 * k + 1]);
     }
 }
@@ -1066,7 +1068,8 @@ void StoreEvenLines(double* perLine, int pairs, Quad v)
 } // namespace
 
 template <ReverbKernel kKernel>
-void ReverbFastKernel<kKernel>::Process(ReverbEngine& e, const double* const* inputs, double* const* outputs, int frames)
+void ReverbFastKernel<kKernel>::Process(ReverbEngine& e, const double* const* inputs, double* const* outputs,
+                                        int frames)
 {
     const int lines = e.lineCount;
     const int pairs = lines / 2;

@@ -56,7 +56,10 @@ KERNEL_INLINE QuadMask operator|(QuadMask a, QuadMask b) { return {_mm256_or_pd(
 KERNEL_INLINE QuadMask operator&(QuadMask a, QuadMask b) { return {_mm256_and_pd(a.v, b.v)}; }
 KERNEL_INLINE int LaneBits(QuadMask m) { return _mm256_movemask_pd(m.v); } // bit i: lane i
 KERNEL_INLINE bool AnyLane(QuadMask m) { return LaneBits(m) != 0; }
-KERNEL_INLINE Quad Select(QuadMask m, Quad ifTrue, Quad ifFalse) { return {_mm256_blendv_pd(ifFalse.v, ifTrue.v, m.v)}; }
+KERNEL_INLINE Quad Select(QuadMask m, Quad ifTrue, Quad ifFalse)
+{
+    return {_mm256_blendv_pd(ifFalse.v, ifTrue.v, m.v)};
+}
 KERNEL_INLINE Quad ZeroWhere(QuadMask m, Quad q) { return {_mm256_andnot_pd(m.v, q.v)}; }
 KERNEL_INLINE Quad Abs(Quad q) { return {_mm256_andnot_pd(_mm256_set1_pd(-0.0), q.v)}; }
 
@@ -107,7 +110,10 @@ KERNEL_INLINE QuadBits operator+(QuadBits a, QuadBits b) { return {_mm256_add_ep
 KERNEL_INLINE QuadBits LowBits(QuadBits a, long long mask) { return {_mm256_and_si256(a.v, _mm256_set1_epi64x(mask))}; }
 template <int kShift>
 KERNEL_INLINE QuadBits ShiftLeft(QuadBits a) { return {_mm256_slli_epi64(a.v, kShift)}; }
-KERNEL_INLINE void ToLongs(QuadBits b, long long* lanes) { _mm256_storeu_si256(reinterpret_cast<__m256i*>(lanes), b.v); }
+KERNEL_INLINE void ToLongs(QuadBits b, long long* lanes)
+{
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(lanes), b.v);
+}
 
 #else // SSE2 only
 
@@ -119,7 +125,10 @@ struct QuadMask {
 };
 
 KERNEL_INLINE Quad QuadOf(double v) { return {_mm_set1_pd(v), _mm_set1_pd(v)}; }
-KERNEL_INLINE Quad QuadOfLanes(double a, double b, double c, double d) { return {_mm_setr_pd(a, b), _mm_setr_pd(c, d)}; }
+KERNEL_INLINE Quad QuadOfLanes(double a, double b, double c, double d)
+{
+    return {_mm_setr_pd(a, b), _mm_setr_pd(c, d)};
+}
 KERNEL_INLINE Quad Join(Pair low, Pair high) { return {low, high}; }
 KERNEL_INLINE Pair Low(Quad q) { return q.lo; }
 KERNEL_INLINE Pair High(Quad q) { return q.hi; }
@@ -169,7 +178,10 @@ KERNEL_INLINE __m128d FloorPair(__m128d q)
     return _mm_sub_pd(truncated, _mm_and_pd(_mm_cmpgt_pd(truncated, q), _mm_set1_pd(1.0)));
 }
 KERNEL_INLINE Quad Floor(Quad q) { return {FloorPair(q.lo), FloorPair(q.hi)}; }
-KERNEL_INLINE __m128i ToInts(Quad whole) { return _mm_unpacklo_epi64(_mm_cvttpd_epi32(whole.lo), _mm_cvttpd_epi32(whole.hi)); }
+KERNEL_INLINE __m128i ToInts(Quad whole)
+{
+    return _mm_unpacklo_epi64(_mm_cvttpd_epi32(whole.lo), _mm_cvttpd_epi32(whole.hi));
+}
 
 // base[n] + 8 × index[n]: the addresses of four doubles, from 32-bit indices.
 KERNEL_INLINE void Addresses(const double* const* base, __m128i index, const double** address)
@@ -186,7 +198,10 @@ KERNEL_INLINE Quad LeftOfRightOf(Quad l, Quad r) { return {_mm_move_sd(r.lo, l.l
 KERNEL_INLINE Quad Lows(Quad a, Quad b) { return {a.lo, b.lo}; }
 KERNEL_INLINE Quad Highs(Quad a, Quad b) { return {a.hi, b.hi}; }
 KERNEL_INLINE Quad InterleaveLows(Quad a, Quad b) { return {_mm_unpacklo_pd(a.lo, b.lo), _mm_unpackhi_pd(a.lo, b.lo)}; }
-KERNEL_INLINE Quad InterleaveHighs(Quad a, Quad b) { return {_mm_unpacklo_pd(a.hi, b.hi), _mm_unpackhi_pd(a.hi, b.hi)}; }
+KERNEL_INLINE Quad InterleaveHighs(Quad a, Quad b)
+{
+    return {_mm_unpacklo_pd(a.hi, b.hi), _mm_unpackhi_pd(a.hi, b.hi)};
+}
 KERNEL_INLINE Quad EvenLanes(Quad a, Quad b) { return {_mm_unpacklo_pd(a.lo, b.lo), _mm_unpacklo_pd(a.hi, b.hi)}; }
 KERNEL_INLINE Quad OddLanes(Quad a, Quad b) { return {_mm_unpackhi_pd(a.lo, b.lo), _mm_unpackhi_pd(a.hi, b.hi)}; }
 KERNEL_INLINE Quad DoubleLows(Quad a) { return {_mm_unpacklo_pd(a.lo, a.lo), _mm_unpackhi_pd(a.lo, a.lo)}; }
@@ -198,9 +213,15 @@ struct QuadBits {
 };
 KERNEL_INLINE QuadBits BitsOf(Quad q) { return {_mm_castpd_si128(q.lo), _mm_castpd_si128(q.hi)}; }
 KERNEL_INLINE Quad FromBits(QuadBits b) { return {_mm_castsi128_pd(b.lo), _mm_castsi128_pd(b.hi)}; }
-KERNEL_INLINE QuadBits operator-(QuadBits a, QuadBits b) { return {_mm_sub_epi64(a.lo, b.lo), _mm_sub_epi64(a.hi, b.hi)}; }
+KERNEL_INLINE QuadBits operator-(QuadBits a, QuadBits b)
+{
+    return {_mm_sub_epi64(a.lo, b.lo), _mm_sub_epi64(a.hi, b.hi)};
+}
 KERNEL_INLINE QuadBits BitsOf(long long v) { return {_mm_set1_epi64x(v), _mm_set1_epi64x(v)}; }
-KERNEL_INLINE QuadBits operator+(QuadBits a, QuadBits b) { return {_mm_add_epi64(a.lo, b.lo), _mm_add_epi64(a.hi, b.hi)}; }
+KERNEL_INLINE QuadBits operator+(QuadBits a, QuadBits b)
+{
+    return {_mm_add_epi64(a.lo, b.lo), _mm_add_epi64(a.hi, b.hi)};
+}
 KERNEL_INLINE QuadBits LowBits(QuadBits a, long long mask)
 {
     const __m128i m = _mm_set1_epi64x(mask);

@@ -164,7 +164,8 @@ TEST(KernelEquivalenceEdges, LinesAsLongAsTheirMemoryAndPreDelaysAtTheEnds)
     const int frames = static_cast<int>(0.75 * kRenderSeconds / 10.0 * 4 * ReverbEngine::kLineCapacity);
     for (const bool turbulenceOn : {false, true}) {
         for (const double air : {0.0, 1.0}) {
-            SCOPED_TRACE(std::string(turbulenceOn ? "turbulence on" : "turbulence off") + (air == 0.0 ? ", air on" : ", air off"));
+            SCOPED_TRACE(std::string(turbulenceOn ? "turbulence on" : "turbulence off") +
+                         (air == 0.0 ? ", air on" : ", air off"));
             const double t = frames / rate;
             CompareKernels(rate,
                            {{0, P::kTurbulence, turbulenceOn ? 0.0 : 1.0}, {0, P::kAir, air}, {0, P::kRoomSize, 1.0},
@@ -255,7 +256,8 @@ TEST(KernelEquivalenceEdges, BadInputAndMissingChannels)
         double a[2][4], b[2][4];
         double* outA[2] = {a[0], a[1]};
         double* outB[2] = {b[0], b[1]};
-        for (const double* const* ins : {static_cast<const double* const*>(onlyLeft), static_cast<const double* const*>(nullptr)}) {
+        const double* const* inputTables[] = {onlyLeft, nullptr};
+        for (const double* const* ins : inputTables) {
             fast->Process(ins, outA, 4);
             reference->Process(ins, outB, 4);
             for (int n = 0; n < 4; ++n) {

@@ -82,8 +82,9 @@ void RunScenario(const Scenario& s, ReverbKernel kernel)
         while (to < s.frames && turbulenceOn[to] == turbulenceOn[from])
             ++to;
         const bool bitExact = exact || !turbulenceOn[from];
-        EXPECT_TRUE(MatchesReference(fromEngine.left, fromPlain.left, bitExact, from, to)) << "frames " << from << ".." << to;
-        EXPECT_TRUE(MatchesReference(fromEngine.right, fromPlain.right, bitExact, from, to)) << "frames " << from << ".." << to;
+        SCOPED_TRACE("frames " + std::to_string(from) + ".." + std::to_string(to));
+        EXPECT_TRUE(MatchesReference(fromEngine.left, fromPlain.left, bitExact, from, to));
+        EXPECT_TRUE(MatchesReference(fromEngine.right, fromPlain.right, bitExact, from, to));
         from = to;
     }
     double energy = 0.0;
