@@ -29,13 +29,13 @@ constexpr uint32_t Argb(uint32_t a, uint32_t r, uint32_t g, uint32_t b)
 
 TEST(PngDecoder, PaletteWithTransparencyGetsPerPixelAlpha)
 {
-    PngImageSpec spec;
-    spec.width = 3;
-    spec.height = 2;
-    spec.colourType = PNG_COLOR_TYPE_PALETTE;
-    spec.palette = {255, 0, 0, /**/ 0, 255, 0, /**/ 10, 20, 30};
-    spec.paletteAlpha = {0, 128}; // the third entry has no alpha entry and stays opaque
-    const auto png = WritePng(spec, {{0, 1, 2}, {2, 1, 0}});
+    PngImageLayout layout;
+    layout.width = 3;
+    layout.height = 2;
+    layout.colourType = PNG_COLOR_TYPE_PALETTE;
+    layout.palette = {255, 0, 0, /**/ 0, 255, 0, /**/ 10, 20, 30};
+    layout.paletteAlpha = {0, 128}; // the third entry has no alpha entry and stays opaque
+    const auto png = WritePng(layout, {{0, 1, 2}, {2, 1, 0}});
     ASSERT_FALSE(png.empty());
 
     Bitmap bitmap = Decode(png);
@@ -51,12 +51,12 @@ TEST(PngDecoder, PaletteWithTransparencyGetsPerPixelAlpha)
 
 TEST(PngDecoder, GreyBelowEightBitsExpandsToFullRange)
 {
-    PngImageSpec spec;
-    spec.width = 4;
-    spec.height = 1;
-    spec.colourType = PNG_COLOR_TYPE_GRAY;
-    spec.bitDepth = 2;
-    const auto png = WritePng(spec, {{0x1B}}); // samples 0, 1, 2, 3
+    PngImageLayout layout;
+    layout.width = 4;
+    layout.height = 1;
+    layout.colourType = PNG_COLOR_TYPE_GRAY;
+    layout.bitDepth = 2;
+    const auto png = WritePng(layout, {{0x1B}}); // samples 0, 1, 2, 3
     Bitmap bitmap = Decode(png);
     ASSERT_TRUE(bitmap);
     EXPECT_EQ(At(*bitmap, 0, 0), Argb(255, 0, 0, 0));
@@ -67,14 +67,14 @@ TEST(PngDecoder, GreyBelowEightBitsExpandsToFullRange)
 
 TEST(PngDecoder, OneBitGreyWithTransparentValue)
 {
-    PngImageSpec spec;
-    spec.width = 9; // crosses a byte boundary
-    spec.height = 1;
-    spec.colourType = PNG_COLOR_TYPE_GRAY;
-    spec.bitDepth = 1;
-    spec.hasTransparentColour = true;
-    spec.transparentGrey = 0;
-    const auto png = WritePng(spec, {{0xA0, 0x80}}); // 1 0 1 0 0 0 0 0 | 1
+    PngImageLayout layout;
+    layout.width = 9; // crosses a byte boundary
+    layout.height = 1;
+    layout.colourType = PNG_COLOR_TYPE_GRAY;
+    layout.bitDepth = 1;
+    layout.hasTransparentColour = true;
+    layout.transparentGrey = 0;
+    const auto png = WritePng(layout, {{0xA0, 0x80}}); // 1 0 1 0 0 0 0 0 | 1
     Bitmap bitmap = Decode(png);
     ASSERT_TRUE(bitmap);
     EXPECT_EQ(At(*bitmap, 0, 0), Argb(255, 255, 255, 255));
@@ -86,12 +86,12 @@ TEST(PngDecoder, OneBitGreyWithTransparentValue)
 
 TEST(PngDecoder, SixteenBitChannelsKeepTheirHighByte)
 {
-    PngImageSpec spec;
-    spec.width = 1;
-    spec.height = 1;
-    spec.colourType = PNG_COLOR_TYPE_RGB_ALPHA;
-    spec.bitDepth = 16;
-    const auto png = WritePng(spec, {{0x12, 0xFF, 0xAB, 0xCD, 0x00, 0x01, 0x80, 0x00}});
+    PngImageLayout layout;
+    layout.width = 1;
+    layout.height = 1;
+    layout.colourType = PNG_COLOR_TYPE_RGB_ALPHA;
+    layout.bitDepth = 16;
+    const auto png = WritePng(layout, {{0x12, 0xFF, 0xAB, 0xCD, 0x00, 0x01, 0x80, 0x00}});
     Bitmap bitmap = Decode(png);
     ASSERT_TRUE(bitmap);
     EXPECT_EQ(At(*bitmap, 0, 0), Argb(0x80, 0x12, 0xAB, 0x00));
@@ -99,12 +99,12 @@ TEST(PngDecoder, SixteenBitChannelsKeepTheirHighByte)
 
 TEST(PngDecoder, SixteenBitGrey)
 {
-    PngImageSpec spec;
-    spec.width = 2;
-    spec.height = 1;
-    spec.colourType = PNG_COLOR_TYPE_GRAY;
-    spec.bitDepth = 16;
-    const auto png = WritePng(spec, {{0x40, 0x11, 0xFF, 0xFF}});
+    PngImageLayout layout;
+    layout.width = 2;
+    layout.height = 1;
+    layout.colourType = PNG_COLOR_TYPE_GRAY;
+    layout.bitDepth = 16;
+    const auto png = WritePng(layout, {{0x40, 0x11, 0xFF, 0xFF}});
     Bitmap bitmap = Decode(png);
     ASSERT_TRUE(bitmap);
     EXPECT_EQ(At(*bitmap, 0, 0), Argb(255, 0x40, 0x40, 0x40));
@@ -113,11 +113,11 @@ TEST(PngDecoder, SixteenBitGrey)
 
 TEST(PngDecoder, RgbWithoutAlphaIsOpaque)
 {
-    PngImageSpec spec;
-    spec.width = 2;
-    spec.height = 2;
-    spec.colourType = PNG_COLOR_TYPE_RGB;
-    const auto png = WritePng(spec, {{1, 2, 3, 4, 5, 6}, {7, 8, 9, 0, 0, 0}});
+    PngImageLayout layout;
+    layout.width = 2;
+    layout.height = 2;
+    layout.colourType = PNG_COLOR_TYPE_RGB;
+    const auto png = WritePng(layout, {{1, 2, 3, 4, 5, 6}, {7, 8, 9, 0, 0, 0}});
     Bitmap bitmap = Decode(png);
     ASSERT_TRUE(bitmap);
     EXPECT_EQ(At(*bitmap, 0, 0), Argb(255, 1, 2, 3));
@@ -128,15 +128,15 @@ TEST(PngDecoder, RgbWithoutAlphaIsOpaque)
 
 TEST(PngDecoder, RgbWithTransparentColour)
 {
-    PngImageSpec spec;
-    spec.width = 2;
-    spec.height = 1;
-    spec.colourType = PNG_COLOR_TYPE_RGB;
-    spec.hasTransparentColour = true;
-    spec.transparentRed = 4;
-    spec.transparentGreen = 5;
-    spec.transparentBlue = 6;
-    const auto png = WritePng(spec, {{1, 2, 3, 4, 5, 6}});
+    PngImageLayout layout;
+    layout.width = 2;
+    layout.height = 1;
+    layout.colourType = PNG_COLOR_TYPE_RGB;
+    layout.hasTransparentColour = true;
+    layout.transparentRed = 4;
+    layout.transparentGreen = 5;
+    layout.transparentBlue = 6;
+    const auto png = WritePng(layout, {{1, 2, 3, 4, 5, 6}});
     Bitmap bitmap = Decode(png);
     ASSERT_TRUE(bitmap);
     EXPECT_EQ(At(*bitmap, 0, 0), Argb(255, 1, 2, 3));
@@ -154,11 +154,11 @@ TEST(PngDecoder, RgbaAndGreyAlphaAreExact)
         for (int x = 0; x < 5; ++x)
             EXPECT_EQ(At(*bitmap, x, y), Argb(255 - x, x * 16, y * 16, x ^ y)) << x << "," << y;
 
-    PngImageSpec spec;
-    spec.width = 2;
-    spec.height = 1;
-    spec.colourType = PNG_COLOR_TYPE_GRAY_ALPHA;
-    const auto greyAlpha = WritePng(spec, {{200, 7, 30, 255}});
+    PngImageLayout layout;
+    layout.width = 2;
+    layout.height = 1;
+    layout.colourType = PNG_COLOR_TYPE_GRAY_ALPHA;
+    const auto greyAlpha = WritePng(layout, {{200, 7, 30, 255}});
     Bitmap grey = Decode(greyAlpha);
     ASSERT_TRUE(grey);
     EXPECT_EQ(At(*grey, 0, 0), Argb(7, 200, 200, 200));

@@ -16,23 +16,23 @@ void FlushNothing(png_structp)
 }
 
 // Holds no object with a destructor: libpng may leave it by long jump.
-bool WriteImage(png_structp png, png_infop info, const PngImageSpec& spec, png_bytepp rows)
+bool WriteImage(png_structp png, png_infop info, const PngImageLayout& layout, png_bytepp rows)
 {
     if (setjmp(png_jmpbuf(png)))
         return false;
-    png_set_IHDR(png, info, png_uint_32(spec.width), png_uint_32(spec.height), spec.bitDepth, spec.colourType,
-                 spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+    png_set_IHDR(png, info, png_uint_32(layout.width), png_uint_32(layout.height), layout.bitDepth, layout.colourType,
+                 layout.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
-    if (!spec.palette.empty())
-        png_set_PLTE(png, info, reinterpret_cast<png_const_colorp>(spec.palette.data()), int(spec.palette.size() / 3));
-    if (!spec.paletteAlpha.empty())
-        png_set_tRNS(png, info, spec.paletteAlpha.data(), int(spec.paletteAlpha.size()), nullptr);
-    if (spec.hasTransparentColour) {
+    if (!layout.palette.empty())
+        png_set_PLTE(png, info, reinterpret_cast<png_const_colorp>(layout.palette.data()), int(layout.palette.size() / 3));
+    if (!layout.paletteAlpha.empty())
+        png_set_tRNS(png, info, layout.paletteAlpha.data(), int(layout.paletteAlpha.size()), nullptr);
+    if (layout.hasTransparentColour) {
         png_color_16 colour{};
-        colour.gray = spec.transparentGrey;
-        colour.red = spec.transparentRed;
-        colour.green = spec.transparentGreen;
-        colour.blue = spec.transparentBlue;
+        colour.gray = layout.transparentGrey;
+        colour.red = layout.transparentRed;
+        colour.green = layout.transparentGreen;
+        colour.blue = layout.transparentBlue;
         png_set_tRNS(png, info, nullptr, 0, &colour);
     }
     png_write_info(png, info);
@@ -51,7 +51,7 @@ void PutBigEndian(uint8_t* p, uint32_t value)
 
 } // namespace
 
-std::vector<uint8_t> WritePng(const PngImageSpec& spec, const std::vector<std::vector<uint8_t>>& rows)
+std::vector<uint8_t> WritePng(const PngImageLayout& layout, const std::vector<std::vector<uint8_t>>& rows)
 {
     std::vector<uint8_t> out;
     std::vector<png_bytep> rowPointers;
@@ -63,7 +63,7 @@ std::vector<uint8_t> WritePng(const PngImageSpec& spec, const std::vector<std::v
     bool written = false;
     if (png && info) {
         png_set_write_fn(png, &out, AppendToVector, FlushNothing);
-        written = WriteImage(png, info, spec, rowPointers.data());
+        written = WriteImage(png, info, layout, rowPointers.data());
     }
     png_destroy_write_struct(&png, &info);
     if (!written)
@@ -73,11 +73,11 @@ std::vector<uint8_t> WritePng(const PngImageSpec& spec, const std::vector<std::v
 
 std::vector<uint8_t> WriteGradientPng(int width, int height, bool interlaced)
 {
-    PngImageSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.colourType = PNG_COLOR_TYPE_RGB_ALPHA;
-    spec.interlaced = interlaced;
+    PngImageLayout layout;
+    layout.width = width;
+    layout.height = height;
+    layout.colourType = PNG_COLOR_TYPE_RGB_ALPHA;
+    layout.interlaced = interlaced;
     std::vector<std::vector<uint8_t>> rows(static_cast<size_t>(height));
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
@@ -85,7 +85,7 @@ std::vector<uint8_t> WriteGradientPng(int width, int height, bool interlaced)
                                    {uint8_t(x * 16), uint8_t(y * 16), uint8_t(x ^ y), uint8_t(255 - x)});
         }
     }
-    return WritePng(spec, rows);
+    return WritePng(layout, rows);
 }
 
 void PatchPngDimensions(std::vector<uint8_t>& png, uint32_t width, uint32_t height)

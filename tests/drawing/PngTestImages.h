@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-struct PngImageSpec
+struct PngImageLayout
 {
     int width = 0;
     int height = 0;
@@ -20,7 +20,7 @@ struct PngImageSpec
 
 // `rows` holds each row as PNG stores it: packed samples below 8 bits, big-endian 16-bit
 // samples. Returns an empty vector if libpng rejects the image.
-std::vector<uint8_t> WritePng(const PngImageSpec& spec, const std::vector<std::vector<uint8_t>>& rows);
+std::vector<uint8_t> WritePng(const PngImageLayout& layout, const std::vector<std::vector<uint8_t>>& rows);
 
 // An RGBA image whose pixel (x, y) has red x * 16, green y * 16, blue x ^ y, alpha 255 - x.
 std::vector<uint8_t> WriteGradientPng(int width, int height, bool interlaced = false);

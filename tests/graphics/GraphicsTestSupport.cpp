@@ -39,14 +39,14 @@ std::vector<uint8_t> RgbaRow(const std::vector<uint32_t>& pixels)
 
 std::vector<uint8_t> RgbaPng(int width, int height, const std::vector<std::vector<uint32_t>>& pixels)
 {
-    PngImageSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.colourType = PNG_COLOR_TYPE_RGB_ALPHA;
+    PngImageLayout layout;
+    layout.width = width;
+    layout.height = height;
+    layout.colourType = PNG_COLOR_TYPE_RGB_ALPHA;
     std::vector<std::vector<uint8_t>> rows;
     for (const auto& row : pixels)
         rows.push_back(RgbaRow(row));
-    return WritePng(spec, rows);
+    return WritePng(layout, rows);
 }
 
 } // namespace

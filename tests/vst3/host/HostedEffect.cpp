@@ -83,7 +83,7 @@ tresult HostedEffect::SetChannels(int32 channels)
 
 // ---- Rendering -------------------------------------------------------------------------------------
 
-int32 RenderSpec::TotalFrames() const
+int32 RenderPlan::TotalFrames() const
 {
     int32 total = 0;
     for (const RenderBlock& block : blocks)
@@ -91,12 +91,12 @@ int32 RenderSpec::TotalFrames() const
     return total;
 }
 
-BlockRenderer::BlockRenderer(HostedEffect& hosted, const RenderSpec& renderSpec, const Channels& input,
+BlockRenderer::BlockRenderer(HostedEffect& hosted, const RenderPlan& renderPlan, const Channels& input,
                              int32 size)
-    : effect(hosted), spec(renderSpec), sampleSize(size)
+    : effect(hosted), plan(renderPlan), sampleSize(size)
 {
-    const size_t channels = static_cast<size_t>(spec.channels);
-    const size_t total = static_cast<size_t>(spec.TotalFrames());
+    const size_t channels = static_cast<size_t>(plan.channels);
+    const size_t total = static_cast<size_t>(plan.TotalFrames());
     // Output starts as a value no plug-in writes, so that an unwritten buffer shows.
     if (sampleSize == kSample32)
     {
@@ -116,17 +116,17 @@ BlockRenderer::BlockRenderer(HostedEffect& hosted, const RenderSpec& renderSpec,
 
 void BlockRenderer::Begin()
 {
-    if (spec.channels == 1)
+    if (plan.channels == 1)
         effect.SetChannels(1);
-    effect.Setup(spec.sampleRate, spec.maxBlock, sampleSize);
+    effect.Setup(plan.sampleRate, plan.maxBlock, sampleSize);
     effect.component->setActive(true);
 }
 
 bool BlockRenderer::Step()
 {
-    if (nextBlock >= spec.blocks.size())
+    if (nextBlock >= plan.blocks.size())
         return false;
-    const RenderBlock& block = spec.blocks[nextBlock++];
+    const RenderBlock& block = plan.blocks[nextBlock++];
     if (sampleSize == kSample32)
         ProcessBlock(block, in32, out32);
     else
@@ -139,7 +139,7 @@ template <class Sample>
 void BlockRenderer::ProcessBlock(const RenderBlock& block, std::vector<std::vector<Sample>>& in,
                                  std::vector<std::vector<Sample>>& out)
 {
-    const int32 channels = spec.channels;
+    const int32 channels = plan.channels;
     Sample* inPtrs[2] = {};
     Sample* outPtrs[2] = {};
     for (int32 c = 0; c < channels && c < 2; ++c)
@@ -166,8 +166,8 @@ void BlockRenderer::ProcessBlock(const RenderBlock& block, std::vector<std::vect
     data.processMode = kRealtime;
     data.symbolicSampleSize = sampleSize;
     data.numSamples = block.frames;
-    data.numInputs = spec.inputBus ? 1 : 0;
-    data.inputs = spec.inputBus ? &inBus : nullptr;
+    data.numInputs = plan.inputBus ? 1 : 0;
+    data.inputs = plan.inputBus ? &inBus : nullptr;
     data.numOutputs = 1;
     data.outputs = &outBus;
     data.inputParameterChanges = &changes;
@@ -186,9 +186,9 @@ Channels BlockRenderer::End()
     return result;
 }
 
-Channels RenderHosted(HostedEffect& effect, const RenderSpec& spec, const Channels& input, int32 sampleSize)
+Channels RenderHosted(HostedEffect& effect, const RenderPlan& plan, const Channels& input, int32 sampleSize)
 {
-    BlockRenderer renderer(effect, spec, input, sampleSize);
+    BlockRenderer renderer(effect, plan, input, sampleSize);
     renderer.Begin();
     while (renderer.Step())
     {

@@ -75,7 +75,7 @@ struct RenderBlock
     std::vector<ParamChange> changes;  // delivered with the block
 };
 
-struct RenderSpec
+struct RenderPlan
 {
     double sampleRate = 44100.0;
     Steinberg::int32 maxBlock = 512;
@@ -92,7 +92,7 @@ struct RenderSpec
 class BlockRenderer
 {
 public:
-    BlockRenderer(HostedEffect& effect, const RenderSpec& spec, const Channels& input, Steinberg::int32 sampleSize);
+    BlockRenderer(HostedEffect& effect, const RenderPlan& plan, const Channels& input, Steinberg::int32 sampleSize);
 
     // Bus arrangement, processing set-up and activation.
     void Begin();
@@ -107,7 +107,7 @@ private:
                       std::vector<std::vector<Sample>>& out);
 
     HostedEffect& effect;
-    const RenderSpec& spec;
+    const RenderPlan& plan;
     Steinberg::int32 sampleSize;
     std::vector<std::vector<float>> in32, out32;
     std::vector<std::vector<double>> in64, out64;
@@ -117,7 +117,7 @@ private:
 
 // Runs all blocks through a hosted instance: set-up, activation, one process call per block,
 // deactivation.
-Channels RenderHosted(HostedEffect& effect, const RenderSpec& spec, const Channels& input,
+Channels RenderHosted(HostedEffect& effect, const RenderPlan& plan, const Channels& input,
                       Steinberg::int32 sampleSize);
 
 // Deterministic test signal: decaying noise bursts and a sine, per channel.

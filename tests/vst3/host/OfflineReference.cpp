@@ -31,16 +31,16 @@ void Apply(IEffectAdapter& effect, const ParamChange& change, bool* bypassed)
 
 } // namespace
 
-Channels RenderOffline(const RenderSpec& spec, const Channels& input, int32 sampleSize)
+Channels RenderOffline(const RenderPlan& plan, const Channels& input, int32 sampleSize)
 {
     std::unique_ptr<IEffectAdapter> effect(CreatePluginInstance(nullptr));
     // What a host's initialisation and processing set-up do to the instance.
     effect->SelectPreset(0);
-    effect->SetChannelCount(spec.channels);
-    effect->Prepare(spec.sampleRate, spec.maxBlock);
+    effect->SetChannelCount(plan.channels);
+    effect->Prepare(plan.sampleRate, plan.maxBlock);
 
-    const size_t channels = static_cast<size_t>(spec.channels);
-    const size_t total = static_cast<size_t>(spec.TotalFrames());
+    const size_t channels = static_cast<size_t>(plan.channels);
+    const size_t total = static_cast<size_t>(plan.TotalFrames());
     Channels out(channels, std::vector<double>(total));
     std::vector<std::vector<float>> in32(channels), out32(channels, std::vector<float>(total));
     for (size_t c = 0; c < channels; ++c)
@@ -52,7 +52,7 @@ Channels RenderOffline(const RenderSpec& spec, const Channels& input, int32 samp
     std::vector<double*> outPtrs(channels);
     std::vector<const float*> inPtrs32(channels);
     std::vector<float*> outPtrs32(channels);
-    for (const RenderBlock& block : spec.blocks)
+    for (const RenderBlock& block : plan.blocks)
     {
         for (const ParamChange& change : block.changes)
             Apply(*effect, change, &bypassed);
@@ -66,10 +66,10 @@ Channels RenderOffline(const RenderSpec& spec, const Channels& input, int32 samp
             outPtrs32[c] = out32[c].data() + done;
         }
         if (sampleSize == kSample32)
-            effect->ProcessSingle(spec.inputBus ? inPtrs32.data() : nullptr, outPtrs32.data(), block.frames,
+            effect->ProcessSingle(plan.inputBus ? inPtrs32.data() : nullptr, outPtrs32.data(), block.frames,
                                   bypassed ? IEffectBase::kProcessBypassed : IEffectBase::kProcessReplacing);
         else
-            effect->ProcessDouble(spec.inputBus ? inPtrs.data() : nullptr, outPtrs.data(), block.frames, bypassed);
+            effect->ProcessDouble(plan.inputBus ? inPtrs.data() : nullptr, outPtrs.data(), block.frames, bypassed);
         done += static_cast<size_t>(block.frames);
     }
     if (sampleSize == kSample32)

@@ -6,4 +6,4 @@
 // instance core directly: the reference a hosted render must match. Parameter changes take
 // the meaning the VST3 interface gives them ('bpas' above one half bypasses, 'prst' selects
 // the preset at value times preset count, other ids are parameter indices).
-Channels RenderOffline(const RenderSpec& spec, const Channels& input, Steinberg::int32 sampleSize);
+Channels RenderOffline(const RenderPlan& plan, const Channels& input, Steinberg::int32 sampleSize);

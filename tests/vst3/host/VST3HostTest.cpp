@@ -124,21 +124,21 @@ protected:
         return StreamBytes(stream);
     }
 
-    void ExpectMatchesOffline(const RenderSpec& spec, int32 sampleSize, unsigned seed)
+    void ExpectMatchesOffline(const RenderPlan& plan, int32 sampleSize, unsigned seed)
     {
-        const Channels input = TestSignal(spec.channels, spec.TotalFrames(), spec.sampleRate, seed);
+        const Channels input = TestSignal(plan.channels, plan.TotalFrames(), plan.sampleRate, seed);
         auto effect = NewEffect();
-        const Channels hosted = RenderHosted(*effect, spec, input, sampleSize);
-        const Channels offline = RenderOffline(spec, input, sampleSize);
+        const Channels hosted = RenderHosted(*effect, plan, input, sampleSize);
+        const Channels offline = RenderOffline(plan, input, sampleSize);
         const double difference = MaxDifference(hosted, offline);
         EXPECT_TRUE(AllFinite(hosted));
         // Two silent renders would agree without proving anything.
-        if (spec.inputBus)
+        if (plan.inputBus)
         {
             const Channels silence(hosted.size(), std::vector<double>(hosted.empty() ? 0 : hosted[0].size()));
             EXPECT_GT(MaxDifference(hosted, silence), 1e-3);
         }
-        EXPECT_LE(difference, 1e-12) << "rate " << spec.sampleRate << " block " << spec.maxBlock << " size "
+        EXPECT_LE(difference, 1e-12) << "rate " << plan.sampleRate << " block " << plan.maxBlock << " size "
                                      << sampleSize;
         worstDifference = std::max(worstDifference, difference);
         ++renderComparisons;
@@ -155,22 +155,22 @@ HostedModule* VST3Host::module = nullptr;
 bool VST3Host::opened = false;
 
 // Blocks of `block` frames with a few parameter changes on the way.
-RenderSpec PlanWithChanges(double rate, int32 block, int32 frames)
+RenderPlan PlanWithChanges(double rate, int32 block, int32 frames)
 {
-    RenderSpec spec;
-    spec.sampleRate = rate;
-    spec.maxBlock = block;
+    RenderPlan plan;
+    plan.sampleRate = rate;
+    plan.maxBlock = block;
     for (int32 done = 0, n = 0; done < frames; ++n)
     {
         RenderBlock next{std::min(block, frames - done), {}};
-        if (done >= frames / 4 && spec.blocks.size() > 0 && n % 7 == 3)
+        if (done >= frames / 4 && plan.blocks.size() > 0 && n % 7 == 3)
             next.changes = {{1, 0.8}, {3, 0.3 + 0.05 * (n % 5)}};
         if (n == 5)
             next.changes.push_back({4, 0.9});
-        spec.blocks.push_back(next);
+        plan.blocks.push_back(next);
         done += next.frames;
     }
-    return spec;
+    return plan;
 }
 
 } // namespace
@@ -538,41 +538,41 @@ TEST_F(VST3Host, ProcessingMatchesTheOfflineRenderAtEveryRateAndBlockSize)
 
 TEST_F(VST3Host, VaryingAndEmptyBlocksMatchTheOfflineRender)
 {
-    RenderSpec spec;
-    spec.maxBlock = 512;
+    RenderPlan plan;
+    plan.maxBlock = 512;
     const int32 sizes[] = {512, 0, 1, 259, 0, 512, 7, 300, 511, 0, 2};
     for (int n = 0; n < 40; ++n)
     {
         RenderBlock block{sizes[n % 11], {}};
         if (block.frames == 0)
             block.changes = {{2, 0.1 * (n % 9)}};  // a parameter flush between blocks
-        spec.blocks.push_back(block);
+        plan.blocks.push_back(block);
     }
-    ExpectMatchesOffline(spec, kSample32, 11);
-    ExpectMatchesOffline(spec, kSample64, 12);
+    ExpectMatchesOffline(plan, kSample32, 11);
+    ExpectMatchesOffline(plan, kSample64, 12);
 }
 
 TEST_F(VST3Host, BypassAndPresetChangesMatchTheOfflineRender)
 {
-    RenderSpec spec = PlanWithChanges(48000.0, 256, 16384);
-    spec.blocks[10].changes.push_back({kBypassId, 1.0});
-    spec.blocks[20].changes.push_back({kBypassId, 0.5});  // exactly one half is not "on"
-    spec.blocks[30].changes.push_back({kBypassId, 0.75});
-    spec.blocks[40].changes.push_back({kBypassId, 0.0});
-    spec.blocks[45].changes.push_back({kPresetId, 1.0});  // a slot that does not exist
-    spec.blocks[50].changes.push_back({kPresetId, 0.0});  // back to the factory preset
-    ExpectMatchesOffline(spec, kSample32, 21);
-    ExpectMatchesOffline(spec, kSample64, 22);
+    RenderPlan plan = PlanWithChanges(48000.0, 256, 16384);
+    plan.blocks[10].changes.push_back({kBypassId, 1.0});
+    plan.blocks[20].changes.push_back({kBypassId, 0.5});  // exactly one half is not "on"
+    plan.blocks[30].changes.push_back({kBypassId, 0.75});
+    plan.blocks[40].changes.push_back({kBypassId, 0.0});
+    plan.blocks[45].changes.push_back({kPresetId, 1.0});  // a slot that does not exist
+    plan.blocks[50].changes.push_back({kPresetId, 0.0});  // back to the factory preset
+    ExpectMatchesOffline(plan, kSample32, 21);
+    ExpectMatchesOffline(plan, kSample64, 22);
 }
 
 TEST_F(VST3Host, MonoAndMissingInputBusesMatchTheOfflineRender)
 {
-    RenderSpec mono = PlanWithChanges(44100.0, 128, 8192);
+    RenderPlan mono = PlanWithChanges(44100.0, 128, 8192);
     mono.channels = 1;
     ExpectMatchesOffline(mono, kSample32, 31);
     ExpectMatchesOffline(mono, kSample64, 32);
 
-    RenderSpec noInput = PlanWithChanges(44100.0, 128, 8192);
+    RenderPlan noInput = PlanWithChanges(44100.0, 128, 8192);
     noInput.inputBus = false;
     ExpectMatchesOffline(noInput, kSample32, 33);
     ExpectMatchesOffline(noInput, kSample64, 34);
@@ -580,22 +580,22 @@ TEST_F(VST3Host, MonoAndMissingInputBusesMatchTheOfflineRender)
 
 TEST_F(VST3Host, BlocksLongerThanTheSetUpMaximumAreStillRenderedCompletely)
 {
-    RenderSpec spec;
-    spec.maxBlock = 64;
-    spec.blocks = {{64, {}}, {1000, {}}, {64, {}}, {70000, {{1, 0.2}}}, {5, {}}};
-    ExpectMatchesOffline(spec, kSample32, 41);
-    ExpectMatchesOffline(spec, kSample64, 42);
+    RenderPlan plan;
+    plan.maxBlock = 64;
+    plan.blocks = {{64, {}}, {1000, {}}, {64, {}}, {70000, {{1, 0.2}}}, {5, {}}};
+    ExpectMatchesOffline(plan, kSample32, 41);
+    ExpectMatchesOffline(plan, kSample64, 42);
 }
 
 TEST_F(VST3Host, BypassPassesTheInputThroughUnchanged)
 {
     for (int32 size : {kSample32, kSample64})
     {
-        RenderSpec spec;
-        spec.blocks = {{512, {{kBypassId, 1.0}}}, {512, {}}};
-        const Channels input = TestSignal(2, spec.TotalFrames(), 44100.0, 5);
+        RenderPlan plan;
+        plan.blocks = {{512, {{kBypassId, 1.0}}}, {512, {}}};
+        const Channels input = TestSignal(2, plan.TotalFrames(), 44100.0, 5);
         auto effect = NewEffect();
-        const Channels output = RenderHosted(*effect, spec, input, size);
+        const Channels output = RenderHosted(*effect, plan, input, size);
         for (size_t c = 0; c < 2; ++c)
             for (size_t f = 0; f < output[c].size(); ++f)
                 ASSERT_EQ(output[c][f], size == kSample32 ? static_cast<double>(static_cast<float>(input[c][f]))
@@ -611,34 +611,34 @@ TEST_F(VST3Host, SilenceInGivesFiniteOutput)
 {
     for (int32 size : {kSample32, kSample64})
     {
-        RenderSpec spec;
-        spec.blocks.assign(64, RenderBlock{256, {}});
-        const Channels silence(2, std::vector<double>(static_cast<size_t>(spec.TotalFrames()), 0.0));
+        RenderPlan plan;
+        plan.blocks.assign(64, RenderBlock{256, {}});
+        const Channels silence(2, std::vector<double>(static_cast<size_t>(plan.TotalFrames()), 0.0));
         auto effect = NewEffect();
-        const Channels output = RenderHosted(*effect, spec, silence, size);
+        const Channels output = RenderHosted(*effect, plan, silence, size);
         EXPECT_TRUE(AllFinite(output));
-        EXPECT_EQ(MaxDifference(output, RenderOffline(spec, silence, size)), 0.0);
+        EXPECT_EQ(MaxDifference(output, RenderOffline(plan, silence, size)), 0.0);
     }
 }
 
 TEST_F(VST3Host, ParameterChangesReachTheControllerAndPresetSelectionRestores)
 {
     auto effect = NewEffect();
-    RenderSpec spec;
-    spec.blocks = {{0, {{2, 0.9}, {3, 0.1}}}};
+    RenderPlan plan;
+    plan.blocks = {{0, {{2, 0.9}, {3, 0.1}}}};
     const Channels input = TestSignal(2, 16, 44100.0, 1);
-    RenderHosted(*effect, spec, input, kSample64);
+    RenderHosted(*effect, plan, input, kSample64);
     IParamEntry expected = *reference->Parameter(2);
     expected.SetFromNormalized(0.9);
     EXPECT_DOUBLE_EQ(effect->controller->getParamNormalized(2), expected.ToNormalized(expected.Value()));
 
     // Preset value 1.0 names slot 1 of 1: no such slot, nothing changes.
-    spec.blocks = {{0, {{kPresetId, 1.0}}}};
-    RenderHosted(*effect, spec, input, kSample64);
+    plan.blocks = {{0, {{kPresetId, 1.0}}}};
+    RenderHosted(*effect, plan, input, kSample64);
     EXPECT_DOUBLE_EQ(effect->controller->getParamNormalized(2), expected.ToNormalized(expected.Value()));
 
-    spec.blocks = {{0, {{kPresetId, 0.0}}}};
-    RenderHosted(*effect, spec, input, kSample64);
+    plan.blocks = {{0, {{kPresetId, 0.0}}}};
+    RenderHosted(*effect, plan, input, kSample64);
     for (int32 i = 0; i < reference->ParameterCount(); ++i)
     {
         const IParamEntry& param = *reference->Parameter(i);
@@ -721,21 +721,21 @@ TEST_F(VST3Host, ProcessingSetUpRejectsWhatItCannotDo)
 
 TEST_F(VST3Host, ManyInstancesComeAndGo)
 {
-    RenderSpec spec;
-    spec.blocks = {{256, {{1, 0.4}}}, {256, {}}};
-    const Channels input = TestSignal(2, spec.TotalFrames(), 44100.0, 9);
+    RenderPlan plan;
+    plan.blocks = {{256, {{1, 0.4}}}, {256, {}}};
+    const Channels input = TestSignal(2, plan.TotalFrames(), 44100.0, 9);
     for (int n = 0; n < 60; ++n)
     {
         auto effect = NewEffect();
         ASSERT_TRUE(effect->IsValid());
-        EXPECT_TRUE(AllFinite(RenderHosted(*effect, spec, input, n % 2 ? kSample32 : kSample64)));
+        EXPECT_TRUE(AllFinite(RenderHosted(*effect, plan, input, n % 2 ? kSample32 : kSample64)));
     }
 }
 
 TEST_F(VST3Host, InterleavedInstancesRenderAsIfAlone)
 {
-    RenderSpec specA = PlanWithChanges(44100.0, 128, 8192);
-    RenderSpec specB = PlanWithChanges(96000.0, 100, 8192);
+    RenderPlan specA = PlanWithChanges(44100.0, 128, 8192);
+    RenderPlan specB = PlanWithChanges(96000.0, 100, 8192);
     specB.blocks[3].changes.push_back({kBypassId, 1.0});
     specB.blocks[9].changes.push_back({kBypassId, 0.0});
     const Channels inputA = TestSignal(2, specA.TotalFrames(), 44100.0, 51);
@@ -788,9 +788,9 @@ TEST_F(VST3Host, ComponentStateIsTheParameterValuesAsDoubles)
 TEST_F(VST3Host, StateRestoresOnAFreshInstance)
 {
     auto source = NewEffect();
-    RenderSpec spec;
-    spec.blocks = {{0, {{0, 0.7}, {1, 0.2}, {5, 1.0}, {9, 0.35}}}};
-    RenderHosted(*source, spec, TestSignal(2, 1, 44100.0, 1), kSample64);
+    RenderPlan plan;
+    plan.blocks = {{0, {{0, 0.7}, {1, 0.2}, {5, 1.0}, {9, 0.35}}}};
+    RenderHosted(*source, plan, TestSignal(2, 1, 44100.0, 1), kSample64);
     const std::string state = ComponentState(*source);
 
     auto fresh = NewEffect();
@@ -802,7 +802,7 @@ TEST_F(VST3Host, StateRestoresOnAFreshInstance)
         EXPECT_EQ(fresh->controller->getParamNormalized(i), source->controller->getParamNormalized(i)) << i;
 
     // Both render the same from here on.
-    RenderSpec render = PlanWithChanges(44100.0, 256, 4096);
+    RenderPlan render = PlanWithChanges(44100.0, 256, 4096);
     const Channels input = TestSignal(2, render.TotalFrames(), 44100.0, 77);
     EXPECT_EQ(MaxDifference(RenderHosted(*fresh, render, input, kSample64),
                             RenderHosted(*source, render, input, kSample64)),
@@ -838,9 +838,9 @@ TEST_F(VST3Host, ControllerStateAddsTheBypassFlag)
     EXPECT_EQ(state.substr(0, 152), ComponentState(*source));
     EXPECT_EQ(state.substr(152), std::string("\0\0\0\0", 4));
 
-    RenderSpec spec;
-    spec.blocks = {{0, {{kBypassId, 1.0}, {2, 0.25}}}};
-    RenderHosted(*source, spec, TestSignal(2, 1, 44100.0, 1), kSample32);
+    RenderPlan plan;
+    plan.blocks = {{0, {{kBypassId, 1.0}, {2, 0.25}}}};
+    RenderHosted(*source, plan, TestSignal(2, 1, 44100.0, 1), kSample32);
     state = ControllerState(*source);
     EXPECT_EQ(state.substr(152), std::string("\1\0\0\0", 4));
 
