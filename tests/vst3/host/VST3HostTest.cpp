@@ -734,22 +734,22 @@ TEST_F(VST3Host, ManyInstancesComeAndGo)
 
 TEST_F(VST3Host, InterleavedInstancesRenderAsIfAlone)
 {
-    RenderPlan specA = PlanWithChanges(44100.0, 128, 8192);
-    RenderPlan specB = PlanWithChanges(96000.0, 100, 8192);
-    specB.blocks[3].changes.push_back({kBypassId, 1.0});
-    specB.blocks[9].changes.push_back({kBypassId, 0.0});
-    const Channels inputA = TestSignal(2, specA.TotalFrames(), 44100.0, 51);
-    const Channels inputB = TestSignal(2, specB.TotalFrames(), 96000.0, 52);
+    RenderPlan planA = PlanWithChanges(44100.0, 128, 8192);
+    RenderPlan planB = PlanWithChanges(96000.0, 100, 8192);
+    planB.blocks[3].changes.push_back({kBypassId, 1.0});
+    planB.blocks[9].changes.push_back({kBypassId, 0.0});
+    const Channels inputA = TestSignal(2, planA.TotalFrames(), 44100.0, 51);
+    const Channels inputB = TestSignal(2, planB.TotalFrames(), 96000.0, 52);
 
     auto aloneA = NewEffect();
     auto aloneB = NewEffect();
-    const Channels expectedA = RenderHosted(*aloneA, specA, inputA, kSample64);
-    const Channels expectedB = RenderHosted(*aloneB, specB, inputB, kSample32);
+    const Channels expectedA = RenderHosted(*aloneA, planA, inputA, kSample64);
+    const Channels expectedB = RenderHosted(*aloneB, planB, inputB, kSample32);
 
     auto a = NewEffect();
     auto b = NewEffect();
-    BlockRenderer renderA(*a, specA, inputA, kSample64);
-    BlockRenderer renderB(*b, specB, inputB, kSample32);
+    BlockRenderer renderA(*a, planA, inputA, kSample64);
+    BlockRenderer renderB(*b, planB, inputB, kSample32);
     renderA.Begin();
     renderB.Begin();
     bool moreA = true, moreB = true;
