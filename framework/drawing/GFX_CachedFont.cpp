@@ -447,11 +447,10 @@ bool GFX_CachedFont::DrawGlyph(GFX_IBitmap& bitmap, const GlyphRecord& glyph, in
     return true;
 }
 
-// Measures with the same pen walk as drawing: width covers every advance and every mask's
-// right edge, height every line's tallest mask. Returns the height.
-int GFX_CachedFont::MeasureGlyphs(const char* text, size_t length, unsigned flags, int* width)
+template <class Visit>
+void GFX_CachedFont::WalkGlyphs(const char* text, size_t length, unsigned flags, Visit&& visit)
 {
-    int64_t penX = 0, lineTop = 0, right = 0, bottom = 0;
+    int64_t penX = 0, lineTop = 0;
     for (size_t position = 0; position < length;) {
         uint32_t code = DecodeUtf8Character(text, length, &position);
         if (code == '\r')
@@ -467,10 +466,20 @@ int GFX_CachedFont::MeasureGlyphs(const char* text, size_t length, unsigned flag
         const GlyphRecord* glyph = Glyph(code);
         if (!glyph)
             continue;
-        right = std::max({right, penX + glyph->advance, penX + glyph->width - glyph->bearing});
-        bottom = std::max(bottom, lineTop + glyph->height);
+        visit(*glyph, penX, lineTop);
         penX += glyph->advance;
     }
+}
+
+// Measures with the same pen walk as drawing: width covers every advance and every mask's
+// right edge, height every line's tallest mask. Returns the height.
+int GFX_CachedFont::MeasureGlyphs(const char* text, size_t length, unsigned flags, int* width)
+{
+    int64_t right = 0, bottom = 0;
+    WalkGlyphs(text, length, flags, [&](const GlyphRecord& glyph, int64_t penX, int64_t lineTop) {
+        right = std::max({right, penX + glyph.advance, penX + glyph.width - glyph.bearing});
+        bottom = std::max(bottom, lineTop + glyph.height);
+    });
     *width = Saturate(right);
     return Saturate(bottom);
 }
@@ -505,26 +514,10 @@ int GFX_CachedFont::DrawGlyphs(GFX_IBitmap& bitmap, const char* text, size_t len
     }
     int64_t bottom = 0;
     if (clip.right > clip.left && clip.bottom > clip.top) {
-        int64_t penX = startX, lineTop = startY;
-        for (size_t position = 0; position < length;) {
-            uint32_t code = DecodeUtf8Character(text, length, &position);
-            if (code == '\r')
-                continue;
-            if (code == '\n') {
-                if (!(flags & kTextSingleLine)) {
-                    penX = startX;
-                    lineTop += lineHeight + extraLineSpacing;
-                    continue;
-                }
-                code = ' ';
-            }
-            const GlyphRecord* glyph = Glyph(code);
-            if (!glyph)
-                continue;
-            DrawGlyph(bitmap, *glyph, penX, lineTop, clip);
-            bottom = std::max(bottom, lineTop - startY + glyph->height);
-            penX += glyph->advance;
-        }
+        WalkGlyphs(text, length, flags, [&](const GlyphRecord& glyph, int64_t penX, int64_t lineTop) {
+            DrawGlyph(bitmap, glyph, startX + penX, startY + lineTop, clip);
+            bottom = std::max(bottom, lineTop + glyph.height);
+        });
     }
     blendWeight = savedWeight;
     return Saturate(bottom);

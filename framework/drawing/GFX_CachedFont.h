@@ -57,6 +57,11 @@ private:
     bool StoreMask(GlyphRecord& glyph, const uint32_t* pixels, int stride, int width, int height);
     void ClearGlyphs();
     bool DrawGlyph(GFX_IBitmap& bitmap, const GlyphRecord& glyph, int64_t x, int64_t y, const GFX_Rect& clip);
+    // Walks the text's glyphs with the pen: carriage returns are skipped, a line feed starts a
+    // new line (or counts as a space in single-line text). Calls visit(glyph, penX, lineTop)
+    // with the pen relative to the start of the text.
+    template <class Visit>
+    void WalkGlyphs(const char* text, size_t length, unsigned flags, Visit&& visit);
     int MeasureGlyphs(const char* text, size_t length, unsigned flags, int* width);
     int DrawGlyphs(GFX_IBitmap& bitmap, const char* text, size_t length, const GFX_Rect& rect, unsigned flags);
     int DrawNative(GFX_IBitmap* bitmap, const char* text, size_t length, GFX_Rect* rect, unsigned flags);

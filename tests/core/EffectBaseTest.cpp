@@ -1,34 +1,10 @@
+#include "RecordingEditor.h"
 #include "TestEffect.h"
 
 #include <gtest/gtest.h>
 
 #include <tuple>
 #include <vector>
-
-namespace {
-
-// Records what the core hands to an editor.
-class RecordingEditor : public IEditorLink
-{
-public:
-    explicit RecordingEditor(bool* destroyed) : destroyed(destroyed) {}
-    ~RecordingEditor() override { *destroyed = true; }
-    void PushParameterToControls(int32_t index, double value, bool normalized) override
-    {
-        pushes.emplace_back(index, value, normalized);
-    }
-    void CreateSurfaces() override { ++surfacesCreated; }
-    int32_t EditorWidth() const override { return 251; }
-    int32_t EditorHeight() const override { return 373; }
-    void* OpenEditorWindow(void*) override { return nullptr; }
-    void CloseEditorWindow() override {}
-
-    std::vector<std::tuple<int32_t, double, bool>> pushes;
-    int surfacesCreated = 0;
-    bool* destroyed;
-};
-
-} // namespace
 
 TEST(EffectBase, StartsWithTheDeclaredIdentityParametersAndPresets)
 {
@@ -139,7 +115,9 @@ TEST(EffectBase, AttachingAnEditorPushesEveryValueThenCreatesSurfaces)
         EXPECT_EQ(effect.Editor(), nullptr);
         effect.AttachEditor(editor);
         ASSERT_EQ(editor->pushes.size(), 19u);
-        EXPECT_EQ(editor->pushes[7], std::make_tuple(7, 4.0, false));
+        EXPECT_EQ(editor->pushes[7].index, 7);
+        EXPECT_EQ(editor->pushes[7].value, 4.0);
+        EXPECT_FALSE(editor->pushes[7].normalized);
         EXPECT_EQ(editor->surfacesCreated, 1);
         EXPECT_EQ(effect.Editor(), editor);
         effect.PushAllParametersToEditor();

@@ -441,7 +441,7 @@ TEST_F(Vst2Test, EditorOpcodesWithoutAnEditor)
 
 TEST_F(Vst2Test, EditorOpcodesWithAnEditor)
 {
-    auto* editor = new FakeEditor;
+    auto* editor = new RecordingEditor;
     Plugin().AttachEditor(editor);
     EXPECT_EQ(effect->flags & 1, 1);
     EXPECT_EQ(editor->surfacesCreated, 1);
@@ -459,7 +459,7 @@ TEST_F(Vst2Test, EditorOpcodesWithAnEditor)
     EXPECT_EQ(Dispatch(effEditOpen, 0, 0, &parent), 1);
     EXPECT_EQ(editor->openedIn, &parent);
     EXPECT_EQ(Dispatch(effEditClose), 1);
-    EXPECT_EQ(editor->closes, 1);
+    EXPECT_EQ(editor->closeCount, 1);
     EXPECT_EQ(Dispatch(effEditOpen), 0);  // no host window
     editor->opens = false;
     EXPECT_EQ(Dispatch(effEditOpen, 0, 0, &parent), 0);

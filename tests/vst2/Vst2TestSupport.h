@@ -1,6 +1,7 @@
 #pragma once
 
 #include "IEffectVST2.h"
+#include "RecordingEditor.h"
 #include "RecordingHost.h"
 #include "TestGainDelay.h"
 #include "VST2Entry.h"
@@ -9,41 +10,6 @@
 
 #include <string>
 #include <vector>
-
-// An editor that records what the adapter asks of it.
-class FakeEditor : public IEditorLink
-{
-public:
-    struct Push
-    {
-        int32_t index;
-        double value;
-        bool normalized;
-    };
-
-    void PushParameterToControls(int32_t index, double value, bool normalized) override
-    {
-        pushes.push_back({index, value, normalized});
-    }
-    void CreateSurfaces() override { ++surfacesCreated; }
-    int32_t EditorWidth() const override { return width; }
-    int32_t EditorHeight() const override { return height; }
-    void* OpenEditorWindow(void* parent) override
-    {
-        openedIn = parent;
-        return opens ? &window : nullptr;
-    }
-    void CloseEditorWindow() override { ++closes; }
-
-    std::vector<Push> pushes;
-    int surfacesCreated = 0;
-    int32_t width = 251;
-    int32_t height = 373;
-    bool opens = true;
-    void* openedIn = nullptr;
-    int closes = 0;
-    int window = 0;
-};
 
 // A plug-in of any channel configuration, made directly rather than through the entry.
 class ConfigurableEffect : public IEffectVST2

@@ -7,6 +7,7 @@
 #include "HostIdentification.h"
 #include "HostObjects.h"
 #include "IVST3Parameter.h"
+#include "RecordingEditor.h"
 #include "VST3Text.h"
 
 #include "public.sdk/source/common/memorystream.h"
@@ -33,38 +34,6 @@ std::basic_string<TChar> WideString(const TChar* text)
 {
     return text;
 }
-
-// What the instance core asks of an editor, recorded.
-class FakeEditor : public IEditorLink
-{
-public:
-    struct Push
-    {
-        int32_t index;
-        double value;
-        bool normalized;
-    };
-    std::vector<Push> pushes;
-    int opened = 0;
-    int closed = 0;
-    void* parent = nullptr;
-    bool refuseToOpen = false;
-
-    void PushParameterToControls(int32_t index, double value, bool normalized) override
-    {
-        pushes.push_back({index, value, normalized});
-    }
-    void CreateSurfaces() override {}
-    int32_t EditorWidth() const override { return 251; }
-    int32_t EditorHeight() const override { return 373; }
-    void* OpenEditorWindow(void* parentWindow) override
-    {
-        ++opened;
-        parent = parentWindow;
-        return refuseToOpen ? nullptr : parentWindow;
-    }
-    void CloseEditorWindow() override { ++closed; }
-};
 
 // The test plug-in with a log of the hooks the adapter calls.
 class ObservedEffect : public GainDelayEffect
@@ -372,7 +341,7 @@ TEST(VST3Adapter, LatencyChangesRestartTheComponentAndDelayTheBypass)
 TEST(VST3Adapter, HostChangesAndRestoredStateReachTheEditor)
 {
     Instance<ObservedEffect> instance;
-    auto* editor = new FakeEditor;
+    auto* editor = new RecordingEditor;
     instance->AttachEditor(editor);
     PrepareToProcess(instance);
     editor->pushes.clear();
@@ -398,7 +367,7 @@ TEST(VST3Adapter, HostChangesAndRestoredStateReachTheEditor)
 TEST(VST3Adapter, ViewShowsAnAttachedEditorInAWindowHandle)
 {
     Instance<ObservedEffect> instance;
-    auto* editor = new FakeEditor;
+    auto* editor = new RecordingEditor;
     instance->AttachEditor(editor);
     instance.component()->initialize(nullptr);
     IPlugView* view = instance.controller()->createView("editor");
@@ -418,19 +387,19 @@ TEST(VST3Adapter, ViewShowsAnAttachedEditorInAWindowHandle)
     int parent = 0;
     EXPECT_EQ(view->attached(&parent, kPlatformTypeX11EmbedWindowID), kResultFalse);
     EXPECT_EQ(view->attached(nullptr, kPlatformTypeHWND), kInvalidArgument);
-    EXPECT_EQ(editor->opened, 0);
+    EXPECT_EQ(editor->openCount, 0);
     ASSERT_EQ(view->attached(&parent, kPlatformTypeHWND), kResultOk);
-    EXPECT_EQ(editor->opened, 1);
-    EXPECT_EQ(editor->parent, &parent);
+    EXPECT_EQ(editor->openCount, 1);
+    EXPECT_EQ(editor->openedIn, &parent);
     EXPECT_EQ(view->removed(), kResultOk);
-    EXPECT_EQ(editor->closed, 1);
+    EXPECT_EQ(editor->closeCount, 1);
     // A second removal has no window to close.
     EXPECT_EQ(view->removed(), kResultOk);
-    EXPECT_EQ(editor->closed, 1);
+    EXPECT_EQ(editor->closeCount, 1);
     EXPECT_EQ(instance->log, "host opened closed ");
 
     // A window that cannot be made is no attachment.
-    editor->refuseToOpen = true;
+    editor->opens = false;
     EXPECT_EQ(view->attached(&parent, kPlatformTypeHWND), kResultFalse);
     EXPECT_EQ(view->removed(), kResultOk);
     EXPECT_EQ(instance->log, "host opened closed ");
@@ -447,7 +416,7 @@ TEST(VST3Adapter, EditorResizeAsksTheFrameAndReportsTheNewSize)
     instance->EditorResized(300, 400);  // no editor: nothing to resize
     EXPECT_TRUE(frame.requests.empty());
 
-    instance->AttachEditor(new FakeEditor);
+    instance->AttachEditor(new RecordingEditor);
     instance->EditorResized(300, 400);
     ASSERT_EQ(frame.requests.size(), 1u);
     EXPECT_EQ(frame.lastView, view);
