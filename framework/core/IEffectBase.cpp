@@ -144,6 +144,19 @@ void IEffectBase::SetParameterFromEditor(int32_t paramIndex, double normalized)
     OnParameterChanged(paramIndex);
 }
 
+void IEffectBase::ApplyHostParameter(int32_t paramIndex, double normalized)
+{
+    ILockGuard lock(mutex);
+    IParamEntry* param = Parameter(paramIndex);
+    if (!param)
+        return;
+    normalized = normalized >= 0.0 ? std::min(normalized, 1.0) : 0.0;
+    param->SetFromNormalized(normalized);
+    if (editor)
+        editor->PushParameterToControls(paramIndex, normalized, true);
+    OnParameterChanged(paramIndex);
+}
+
 // ---- Editor -----------------------------------------------------------------------------------
 
 void IEffectBase::AttachEditor(IEditorLink* newEditor)

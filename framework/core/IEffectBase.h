@@ -62,6 +62,10 @@ public:
     // Under the lock: the parameter takes the normalised value, the host is told, then the
     // plug-in reacts.
     virtual void SetParameterFromEditor(int32_t paramIndex, double normalized);
+    // Under the lock: a change the host made (automation, a value set through the plug-in
+    // interface). The parameter takes the value, the editor's controls show it, the plug-in
+    // reacts; the host already knows. Values outside 0..1 and NaN are kept in range.
+    void ApplyHostParameter(int32_t paramIndex, double normalized);
 
     // ---- Host link, provided by the adapter --------------------------------------------------
     virtual void BeginParameterGesture(int32_t paramIndex) = 0;

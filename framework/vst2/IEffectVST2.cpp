@@ -164,7 +164,7 @@ void IEffectVST2::VSTSetParameter(AEffect* effect, VstInt32 index, float value)
         return;
     try
     {
-        instance->SetParameterFromHost(index, value);
+        instance->ApplyHostParameter(index, value);
     }
     catch (...)
     {
@@ -203,19 +203,6 @@ void IEffectVST2::ProcessBlockDouble(double** inputs, double** outputs, VstInt32
     catch (...)
     {
     }
-}
-
-void IEffectVST2::SetParameterFromHost(VstInt32 index, float value)
-{
-    ILockGuard lock(Mutex());
-    IParamEntry* param = Parameter(index);
-    if (!param)
-        return;
-    const double normalized = ToUnitRange(value);
-    if (Editor())
-        Editor()->PushParameterToControls(index, normalized, true);
-    param->SetFromNormalized(normalized);
-    OnParameterChanged(index);
 }
 
 float IEffectVST2::GetParameterForHost(VstInt32 index)

@@ -58,7 +58,6 @@ private:
     VstIntPtr Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt);
     void ProcessBlock(float** inputs, float** outputs, VstInt32 frames, IBlockMode mode);
     void ProcessBlockDouble(double** inputs, double** outputs, VstInt32 frames);
-    void SetParameterFromHost(VstInt32 index, float value);
     float GetParameterForHost(VstInt32 index);
 
     // One operation per group of opcodes.

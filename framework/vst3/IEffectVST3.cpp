@@ -359,11 +359,7 @@ void IEffectVST3::ApplyHostValue(ParamID id, double value)
     }
     else if (id < static_cast<ParamID>(ParameterCount()))
     {
-        const int32_t index = static_cast<int32_t>(id);
-        Parameter(index)->SetFromNormalized(value);
-        if (Editor())
-            Editor()->PushParameterToControls(index, value, true);
-        OnParameterChanged(index);
+        ApplyHostParameter(static_cast<int32_t>(id), value);
     }
 }
 

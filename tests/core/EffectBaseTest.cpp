@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <tuple>
 #include <vector>
 
@@ -145,4 +146,24 @@ TEST(EffectBase, StateMatchesComparesInSinglePrecision)
     EXPECT_TRUE(effect.StateMatches(values.data(), 2));
     values[2 + 3] = 0.51;
     EXPECT_FALSE(effect.StateMatches(values.data(), 2));
+}
+
+TEST(EffectBase, HostChangesReachParameterEditorAndPluginButNotTheHost)
+{
+    TestEffect effect;
+    auto* editor = new RecordingEditor;
+    effect.AttachEditor(editor);
+    editor->pushes.clear();
+    effect.ApplyHostParameter(3, 0.25);
+    effect.ApplyHostParameter(4, 7.0);
+    effect.ApplyHostParameter(5, std::numeric_limits<double>::quiet_NaN());
+    effect.ApplyHostParameter(19, 0.5);
+    EXPECT_EQ(effect.Parameter(3)->Value(), 0.25);
+    EXPECT_EQ(effect.Parameter(4)->Value(), 1.0);
+    EXPECT_EQ(effect.Parameter(5)->Value(), 0.0);
+    EXPECT_EQ(effect.log, (std::vector<std::string>{"changed 3", "changed 4", "changed 5"}));
+    ASSERT_EQ(editor->pushes.size(), 3u);
+    EXPECT_EQ(editor->pushes[1].value, 1.0);
+    EXPECT_TRUE(editor->pushes[1].normalized);
+    EXPECT_EQ(editor->pushes[2].value, 0.0);
 }
