@@ -22,7 +22,12 @@ void IChannelBuffers<Channel>::SetConnected(int32_t i, bool connected)
 {
     if (i < 0 || i >= Count())
         return;
-    At(i).connected = connected;
+    Channel& channel = At(i);
+    // A channel the host stops feeding still holds the last block converted into it; it must
+    // read silence rather than that block over and over.
+    if (channel.connected && !connected)
+        std::fill(channel.scratch.begin(), channel.scratch.end(), 0.0);
+    channel.connected = connected;
     if (!connected)
         PointAtScratch(i);
 }

@@ -39,6 +39,7 @@ public:
     const Channel& At(int32_t i) const { return channels[static_cast<size_t>(i)]; }
     double** Table() { return table.data(); }
 
+    // Disconnecting a channel that was connected clears its scratch.
     void SetConnected(int32_t i, bool connected);
     void SetAllConnected(bool connected);
     int32_t ConnectedCount() const;

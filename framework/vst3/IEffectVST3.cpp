@@ -225,7 +225,7 @@ tresult PLUGIN_API IEffectVST3::setBusArrangements(SpeakerArrangement* inputs, i
     {
         ILockGuard lock(Mutex());
         for (int32_t i = 0; i < InputCount(); ++i)
-            SetInputConnected(i, false);
+            Inputs().SetConnected(i, false);
         Outputs().SetAllConnected(false);
 
         const int32 inChannels = numIns > 0 ? SpeakerArr::getChannelCount(inputs[0]) : 0;
@@ -396,21 +396,13 @@ void IEffectVST3::ApplyEvents(IEventList* events)
     }
 }
 
-void IEffectVST3::SetInputConnected(int32_t channel, bool connected)
-{
-    IInputChannel& input = Inputs().At(channel);
-    if (input.connected && !connected)
-        std::fill(input.scratch.begin(), input.scratch.end(), 0.0);
-    Inputs().SetConnected(channel, connected);
-}
-
 void IEffectVST3::ConnectInputs(const ProcessData& data)
 {
     if (data.numInputs <= 0 || !data.inputs)
         return;
     const int32 fed = std::min(std::max(data.inputs[0].numChannels, 0), InputCount());
     for (int32_t i = 0; i < InputCount(); ++i)
-        SetInputConnected(i, i < fed);
+        Inputs().SetConnected(i, i < fed);
 }
 
 void IEffectVST3::ConnectOutputs(const ProcessData& data)

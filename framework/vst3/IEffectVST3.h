@@ -102,7 +102,6 @@ private:
     void ApplyHostValue(Steinberg::Vst::ParamID id, double value);
     void ApplyEvents(Steinberg::Vst::IEventList* events);
     // A disconnected input reads silence from its scratch, not the last block it held.
-    void SetInputConnected(int32_t channel, bool connected);
     void ConnectInputs(const Steinberg::Vst::ProcessData& data);
     void ConnectOutputs(const Steinberg::Vst::ProcessData& data);
     // Fills the tables with the host buffers of the connected channels, in channel order.

@@ -166,3 +166,19 @@ TEST(ProcessingEntry, MissingBuffersAndBlockSizesNeverOverrun)
     effect.ProcessSingle(ins, outs, -5, IEffectBase::kProcessReplacing);
     EXPECT_EQ(effect.longestBlock, 4);
 }
+
+TEST(ProcessingEntry, AnInputTheHostStopsFeedingReadsSilence)
+{
+    DoublingEffect effect;
+    effect.SetMaxBlockFrames(4);
+    auto in = Ramp(4, 1);
+    std::vector<float> outL(4), outR(4);
+    const float* ins[] = {in.data(), in.data()};
+    float* outs[] = {outL.data(), outR.data()};
+    effect.ProcessSingle(ins, outs, 4, IEffectBase::kProcessReplacing);
+    EXPECT_EQ(outR[3], 8.0f);
+    effect.Inputs().SetConnected(1, false);
+    effect.ProcessSingle(ins, outs, 4, IEffectBase::kProcessReplacing);
+    EXPECT_EQ(outL[3], 8.0f);
+    EXPECT_EQ(outR, std::vector<float>(4, 0.0f));
+}
