@@ -31,8 +31,7 @@ IStateChunk StateOf(const std::vector<double>& values)
 
 void SetParameter(IReverbEffect& reverb, int index, double value)
 {
-    reverb.Parameter(index)->SetFromNormalized(value);
-    reverb.OnParameterChanged(index);
+    reverb.ApplyHostParameter(index, value);
 }
 
 std::unique_ptr<IReverbEffect> MakeReverbWithRoom(double roomSize)

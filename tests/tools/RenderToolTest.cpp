@@ -170,10 +170,8 @@ TEST_F(RenderTool, RendersStereoWithTheReverbsOwnNumbers)
 
     // The same input through the plug-in directly gives the same samples.
     IReverbEffect reverb(nullptr);
-    reverb.Parameter(4)->SetFromNormalized(0.8);
-    reverb.OnParameterChanged(4);
-    reverb.Parameter(2)->SetFromNormalized(0.3);
-    reverb.OnParameterChanged(2);
+    reverb.ApplyHostParameter(4, 0.8);
+    reverb.ApplyHostParameter(2, 0.3);
     reverb.Prepare(44100, 512);
     const size_t frames = out.Frames();
     std::vector<double> l(frames, 0.0), rr(frames, 0.0), ol(frames), orr(frames);

@@ -223,8 +223,7 @@ bool RenderJob::ApplySettings()
         const double value = strtod(text.c_str(), &end);
         if (text.empty() || *end != '\0' || !(value >= 0.0 && value <= 1.0))
             return Fail("value for '" + std::string(reverb->Parameter(index)->Name()) + "' must be a number from 0 to 1, got '" + text + "'");
-        reverb->Parameter(index)->SetFromNormalized(value);
-        reverb->OnParameterChanged(index);
+        reverb->ApplyHostParameter(index, value);
     }
     return true;
 }
