@@ -1,6 +1,7 @@
 #include "IReverbEffect.h"
 
 #include "IEffectTypes.h"
+#include "ReverbVersion.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -8,7 +9,7 @@
 
 namespace {
 
-constexpr int32_t kVersion = 0x00010208;  // 1.2.8
+constexpr int32_t kVersion = TESSIVANE_VERSION_NUMBER;
 constexpr int32_t kPresetCount = 1;
 constexpr int32_t kEditorWidth = 251;
 constexpr int32_t kEditorHeight = 373;
