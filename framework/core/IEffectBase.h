@@ -45,6 +45,9 @@ public:
     virtual void ProcessAudioBlock(double** inputs, double** outputs, int32_t frames);
     virtual void OnEditorOpened() {}
     virtual void OnEditorClosed() {}
+    // On the editor's window thread, once its controls show a value the host, a state or a
+    // preset gave the parameter: the plug-in updates what else it shows of it (readouts).
+    virtual void OnParameterShown(int32_t, double) {}
     virtual void OnActivationChanged(bool active);
     virtual void ProcessMidiMessage(const IMidiMessage& message);
     virtual void ProcessSysExMessage(const ISysExMessage&) {}

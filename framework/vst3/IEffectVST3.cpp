@@ -565,6 +565,10 @@ tresult PLUGIN_API IEffectVST3::setParamNormalized(ParamID id, ParamValue value)
         return kResultFalse;
     ILockGuard lock(Mutex());
     Parameter(static_cast<int32_t>(id))->SetFromNormalized(value);
+    // The host changed the value itself (an undo, a generic editor): the editor follows,
+    // while processing hears of it through the audio stream.
+    if (Editor())
+        Editor()->PushParameterToControls(static_cast<int32_t>(id), value, true);
     return kResultOk;
 }
 
