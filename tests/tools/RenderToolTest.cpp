@@ -350,11 +350,14 @@ void RenderTool::ExpectPlainTranscription(const Audio& input, const std::vector<
     plain->SetRate(44100.0);
     plain->Reset();
     EngineTest::Stereo in = EngineTest::Silence(static_cast<int>(frames));
+    EngineTest::Stereo got = EngineTest::Silence(static_cast<int>(frames));
     EngineTest::Stereo expected = EngineTest::Silence(static_cast<int>(frames));
-    for (size_t f = 0; f < input.Frames(); ++f)
+    for (size_t f = 0; f < frames; ++f)
     {
-        in.left[f] = input.samples[2 * f];
-        in.right[f] = input.samples[2 * f + 1];
+        in.left[f] = f < input.Frames() ? input.samples[2 * f] : 0.0;
+        in.right[f] = f < input.Frames() ? input.samples[2 * f + 1] : 0.0;
+        got.left[f] = out.samples[2 * f];
+        got.right[f] = out.samples[2 * f + 1];
     }
     // Rendered in stretches between changes; each stretch is compared on its own, exactly
     // where Turbulence is Off.
@@ -372,15 +375,9 @@ void RenderTool::ExpectPlainTranscription(const Audio& input, const std::vector<
             plain->Render(&in.left[start], &in.right[start], &expected.left[start], &expected.right[start],
                           static_cast<int>(end - start));
         }
-        std::vector<double> left(frames), right(frames);
-        for (size_t f = start; f < end; ++f)
-        {
-            left[f] = out.samples[2 * f];
-            right[f] = out.samples[2 * f + 1];
-        }
         SCOPED_TRACE("frames " + std::to_string(start) + ".." + std::to_string(end));
-        EXPECT_TRUE(EngineTest::MatchesReference(left, expected.left, turbulence != 0.0, start, end));
-        EXPECT_TRUE(EngineTest::MatchesReference(right, expected.right, turbulence != 0.0, start, end));
+        EXPECT_TRUE(EngineTest::MatchesReference(got.left, expected.left, turbulence != 0.0, start, end));
+        EXPECT_TRUE(EngineTest::MatchesReference(got.right, expected.right, turbulence != 0.0, start, end));
         start = end;
     }
 }
