@@ -465,13 +465,14 @@ bool IEffectBase::SerializeParams(IStateChunk& chunk)
 int32_t IEffectBase::UnserializeParams(const IStateChunk& chunk, int32_t pos)
 {
     ILockGuard lock(mutex);
+    // Only whole values are read: a value cut short by the end of the chunk would be half
+    // one state and half garbage, so its parameter keeps the value it had.
     for (int32_t i = 0; i < ParameterCount() && pos >= 0; ++i)
     {
         double v = 0.0;
         pos = chunk.GetDouble(&v, pos);
-        if (pos < 0)
-            v = 0.0;
-        parameters[static_cast<size_t>(i)]->SetValueClamped(v);
+        if (pos >= 0)
+            parameters[static_cast<size_t>(i)]->SetValueClamped(v);
     }
     for (int32_t i = 0; i < ParameterCount(); ++i)
         OnParameterChanged(i);

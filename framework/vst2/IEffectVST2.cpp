@@ -427,8 +427,10 @@ VstIntPtr IEffectVST2::SetChunk(bool isProgram, VstIntPtr size, const void* data
     }
     else
     {
+        // A program that could not be read whole is not stored: the preset keeps what it held.
         pos = ReadState(chunk, pos);
-        ModifyCurrentPreset(nullptr);
+        if (pos >= 0)
+            ModifyCurrentPreset(nullptr);
     }
     if (pos < 0)
         return 0;

@@ -453,6 +453,24 @@ TEST_F(HostChunkTest, ShortChunksApplyWhatTheyHoldAndFail)
     EXPECT_EQ(SetChunk(0, bank), 0);
 }
 
+TEST_F(HostChunkTest, ProgramCutInsideAValueChangesOnlyTheWholeValuesAndNotThePreset)
+{
+    SetValues(15);
+    const std::vector<float> stored = HostValues();
+    const std::vector<uint8_t> program = GetChunk(1);
+    GetChunk(0);  // stores the current values in the current slot
+    SetValues(16);
+    std::vector<float> expected = HostValues();
+    expected[0] = stored[0];
+
+    // The header, the first value and half of the second.
+    const std::vector<uint8_t> cut(program.begin(), program.begin() + 20);
+    EXPECT_EQ(SetChunk(1, cut), 0);
+    EXPECT_EQ(HostValues(), expected);
+    Dispatch(effSetProgram, 0, 0);
+    EXPECT_EQ(HostValues(), stored);
+}
+
 TEST_F(HostChunkTest, UnusableChunkArgumentsChangeNothing)
 {
     SetValues(13);
