@@ -1,12 +1,12 @@
 #include "IEffectVST2.h"
 
+#include "DecimalText.h"
 #include "HostIdentification.h"
 #include "ITextCopy.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <limits>
 
@@ -472,8 +472,9 @@ VstIntPtr IEffectVST2::ProcessEvents(const VstEvents* events)
     return 1;
 }
 
-// A value typed into the host: the text of a display record, or a number as displayed.
-// Text that names no record or holds no number changes nothing.
+// A value typed into the host: the text of a display record, or a number as displayed, which
+// is clamped into the range however large it is. Text that names no record or holds no number
+// changes nothing.
 VstIntPtr IEffectVST2::StringToParameter(VstInt32 index, const char* text)
 {
     IParamEntry* param = Parameter(index);
@@ -496,9 +497,7 @@ VstIntPtr IEffectVST2::StringToParameter(VstInt32 index, const char* text)
     }
     else
     {
-        char* end = nullptr;
-        value = strtod(entry, &end);
-        if (end == entry || !std::isfinite(value))
+        if (!ParseDecimal(entry, &value))
             return 0;
         if (param->NegateDisplay())
             value = -value;

@@ -296,8 +296,23 @@ TEST_F(Vst2Test, StringToParameter)
     EXPECT_EQ(Dispatch(effString2Parameter, TestGainDelay::kMode, 0, lower), 0);
     EXPECT_DOUBLE_EQ(Value(TestGainDelay::kMode), 2.0);
 
+    // Numbers of any size clamp into the range, negated ones too.
+    struct Entry
+    {
+        int32_t index;
+        const char* text;
+        double value;
+    };
+    for (const Entry& e : {Entry{TestGainDelay::kGain, "-1e999", 0.0}, Entry{TestGainDelay::kGain, "inf", 2.0},
+                           Entry{TestGainDelay::kGain, "1e-999", 0.0}, Entry{TestGainDelay::kGain, "1e999", 2.0},
+                           Entry{TestGainDelay::kCrossfeed, "1e999", -1.0}})
+    {
+        std::string copy = e.text;
+        EXPECT_EQ(Dispatch(effString2Parameter, e.index, 0, &copy[0]), 1) << e.text;
+        EXPECT_DOUBLE_EQ(Value(e.index), e.value) << e.text;
+    }
     // Text without a number changes nothing.
-    for (const char* bad : {"", "abc", "nan", "inf", "-"})
+    for (const char* bad : {"", "abc", "nan", "-"})
     {
         std::string copy = bad;
         EXPECT_EQ(Dispatch(effString2Parameter, TestGainDelay::kGain, 0, &copy[0]), 0) << bad;

@@ -256,6 +256,17 @@ TEST_F(HostTest, StringToParameter)
         EXPECT_EQ(Dispatch(effString2Parameter, i, 0, &garbage[0]), 0) << i;
         EXPECT_EQ(Dispatch(effString2Parameter, i), 1) << i;
         EXPECT_EQ(effect->getParameter(effect, i), ReferenceValues()[static_cast<size_t>(i)]) << i;
+
+        // A number too large for a double is still a number: it clamps to the end it points at.
+        if (p->DisplayTextCount() > 0)
+            continue;
+        for (std::string huge : {"1e999", "-1e999"})
+        {
+            EXPECT_EQ(Dispatch(effString2Parameter, i, 0, &huge[0]), 1) << i << " " << huge;
+            const bool towardsMax = (huge[0] == '-') == p->NegateDisplay();
+            p->SetValueClamped(towardsMax ? p->Max() : p->Min());
+            EXPECT_EQ(effect->getParameter(effect, i), ReferenceValues()[static_cast<size_t>(i)]) << i << " " << huge;
+        }
     }
     std::string text = "0.5";
     EXPECT_EQ(Dispatch(effString2Parameter, effect->numParams, 0, &text[0]), 0);

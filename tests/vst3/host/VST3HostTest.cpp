@@ -467,12 +467,18 @@ TEST_F(VST3Host, TextsAndValuesRoundTrip)
     const IParamEntry& first = *reference->Parameter(0);
     ParamValue parsed = -1.0;
     String128 huge;
-    UString(huge, 128).fromAscii("1e9");
+    for (const char* number : {"1e9", "1e999"})
+    {
+        UString(huge, 128).fromAscii(number);
+        ASSERT_EQ(controller->getParamValueByString(0, huge, parsed), kResultOk) << number;
+        EXPECT_DOUBLE_EQ(parsed, first.ToNormalized(first.Max())) << number;
+    }
+    UString(huge, 128).fromAscii("-1e999");
     ASSERT_EQ(controller->getParamValueByString(0, huge, parsed), kResultOk);
-    EXPECT_DOUBLE_EQ(parsed, first.ToNormalized(first.Max()));
+    EXPECT_DOUBLE_EQ(parsed, first.ToNormalized(first.Min()));
+    // Only text that is not a number is refused.
     UString(huge, 128).fromAscii("no number");
-    ASSERT_EQ(controller->getParamValueByString(0, huge, parsed), kResultOk);
-    EXPECT_DOUBLE_EQ(parsed, first.ToNormalized(0.0));
+    EXPECT_EQ(controller->getParamValueByString(0, huge, parsed), kResultFalse);
     EXPECT_EQ(controller->getParamValueByString(0, nullptr, parsed), kInvalidArgument);
     // The bypass switch reads its own words.
     UString(huge, 128).fromAscii("on");
