@@ -17,9 +17,6 @@ namespace {
 constexpr size_t kHostProductBytes = 256;
 // Longest text read from the host for effString2Parameter.
 constexpr size_t kTextEntryBytes = 64;
-// Parameter names go into buffers of the published parameter text size. Many hosts offer
-// more, but one that offers exactly this must not be written past, so longer names are cut.
-constexpr size_t kParamNameBytes = kVstMaxParamStrLen;
 
 // Host integers arrive pointer-sized; anything outside int32 saturates, so that an absurd
 // index or count stays invalid instead of wrapping onto a valid one.

@@ -16,6 +16,8 @@
 namespace {
 
 const uint8_t kHeader[8] = {0x74, 0x66, 0x66, 0x70, 0x00, 0x00, 0x01, 0x00};
+// The most a parameter name takes: hosts offer at least this much for names.
+constexpr size_t kNameBytes = 32;
 
 VstInt32 DecimalVersion(int32_t v)
 {
@@ -174,16 +176,19 @@ TEST_F(HostTest, ParameterTextsMatchThePlugin)
         char display[kVstMaxParamStrLen];
         p->FormatValueText(p->Value(), false, display, sizeof display, true);
 
-        char text[kVstMaxParamStrLen + 24];
+        // Names come whole ("Restore default" is 16 bytes), never beyond 32 bytes; labels and
+        // display texts stay within the published 8.
+        char text[kNameBytes + 24];
         for (VstInt32 opcode : {effGetParamName, effGetParamLabel, effGetParamDisplay})
         {
             memset(text, 0x5A, sizeof text);
             EXPECT_EQ(Dispatch(opcode, i, 0, text), 0);
-            const std::string expected = opcode == effGetParamName    ? Cut(p->Name(), kVstMaxParamStrLen)
+            const std::string expected = opcode == effGetParamName    ? std::string(p->Name())
                                          : opcode == effGetParamLabel ? Cut(p->LabelForHost(), kVstMaxParamStrLen)
                                                                       : std::string(display);
+            const size_t limit = opcode == effGetParamName ? kNameBytes : kVstMaxParamStrLen;
             EXPECT_EQ(std::string(text), expected) << "opcode " << opcode << " parameter " << i;
-            EXPECT_EQ(text[kVstMaxParamStrLen], 0x5A) << "opcode " << opcode << " parameter " << i;
+            EXPECT_EQ(text[limit], 0x5A) << "opcode " << opcode << " parameter " << i;
         }
     }
     char text[64];
