@@ -2,6 +2,7 @@
 
 #include "HostIdentification.h"
 #include "IEffectVST3View.h"
+#include "ITextCopy.h"
 #include "IVST3Parameter.h"
 #include "VST3Text.h"
 
@@ -26,6 +27,9 @@ constexpr size_t kTextUnits = 128;       // a String128
 constexpr size_t kHostNameBytes = 128;   // the host's name is matched on its first 127 characters
 constexpr int32 kMaxMainChannels = 6;    // the widest input bus offered
 constexpr int32 kBypassFlagBytes = 4;    // the int32 after the parameters in the controller state
+constexpr int32 kMaxFlaggedChannels = 64;  // bits of a bus's silence flags
+// The bypass switch's value texts, "off" at 0 and "on" at 1.
+constexpr const char* kBypassTexts[] = {"off", "on"};
 
 // The speaker arrangement offered for a bus of `channels` channels.
 SpeakerArrangement ArrangementFor(int32 channels)
@@ -128,7 +132,10 @@ tresult PLUGIN_API IEffectVST3::initialize(FUnknown* context)
             AddParameters();
         }
         OnHostKnown();
-        SelectPreset(0);
+        // A repeated initialisation leaves the sound alone: hosts may initialise the second
+        // face after they restored the state.
+        if (result == kResultOk)
+            SelectPreset(0);
         return result;
     }
     catch (const std::bad_alloc&)
@@ -188,8 +195,12 @@ void IEffectVST3::AddParameters()
         auto* bypass = new StringListParameter(
             STR16("Bypass"), kBypassParamId, nullptr,
             ParameterInfo::kCanAutomate | ParameterInfo::kIsList | ParameterInfo::kIsBypass);
-        bypass->appendString(STR16("off"));
-        bypass->appendString(STR16("on"));
+        String128 text;
+        for (const char* word : kBypassTexts)
+        {
+            WidenText(word, text, kTextUnits);
+            bypass->appendString(text);
+        }
         EditController::parameters.addParameter(bypass);
     }
     for (int32_t i = 0; i < ParameterCount(); ++i)
@@ -350,17 +361,29 @@ void IEffectVST3::ApplyHostValue(ParamID id, double value)
 {
     if (id == kBypassParamId)
     {
-        if (!IsInstrument())
-            SetBypassed(value > 0.5);
+        ApplyBypassValue(value);
     }
     else if (id == kPresetParamId)
     {
-        SelectPreset(TruncToInt32(value * PresetCount()));
+        SelectPreset(PresetIndexFor(value));
     }
     else if (id < static_cast<ParamID>(ParameterCount()))
     {
         ApplyHostParameter(static_cast<int32_t>(id), value);
     }
+}
+
+bool IEffectVST3::ApplyBypassValue(double value)
+{
+    if (IsInstrument())
+        return false;
+    SetBypassed(value > 0.5);
+    return true;
+}
+
+int32_t IEffectVST3::PresetIndexFor(double value) const
+{
+    return TruncToInt32(value * PresetCount());
 }
 
 void IEffectVST3::ApplyEvents(IEventList* events)
@@ -533,12 +556,35 @@ tresult PLUGIN_API IEffectVST3::getParamStringByValue(ParamID id, ParamValue nor
 {
     if (!string)
         return kInvalidArgument;
-    if (id >= static_cast<ParamID>(ParameterCount()))
-        return kResultFalse;
     char text[kTextUnits];
-    Parameter(static_cast<int32_t>(id))->FormatValueText(normalized, true, text, sizeof text, true);
+    if (!FormatHostValue(id, normalized, text, sizeof text))
+        return kResultFalse;
     WidenText(text, string, kTextUnits);
     return kResultOk;
+}
+
+// The texts follow the rules the values obey in processing: the bypass is on above one half,
+// and a preset value names the slot it would select.
+bool IEffectVST3::FormatHostValue(ParamID id, double normalized, char* text, size_t capacity)
+{
+    if (id == kBypassParamId && !IsInstrument())
+    {
+        CopyText(text, capacity, kBypassTexts[normalized > 0.5 ? 1 : 0]);
+        return true;
+    }
+    if (id == kPresetParamId)
+    {
+        ILockGuard lock(Mutex());
+        const IPresetSlot* slot = Preset(PresetIndexFor(normalized));
+        if (!slot)
+            return false;
+        CopyText(text, capacity, slot->name);
+        return true;
+    }
+    if (id >= static_cast<ParamID>(ParameterCount()))
+        return false;
+    Parameter(static_cast<int32_t>(id))->FormatValueText(normalized, true, text, capacity, true);
+    return true;
 }
 
 ParamValue PLUGIN_API IEffectVST3::plainParamToNormalized(ParamID id, ParamValue plain)
@@ -561,9 +607,11 @@ ParamValue PLUGIN_API IEffectVST3::getParamNormalized(ParamID id)
 
 tresult PLUGIN_API IEffectVST3::setParamNormalized(ParamID id, ParamValue value)
 {
+    ILockGuard lock(Mutex());
+    if (id == kBypassParamId)
+        return ApplyBypassValue(value) ? kResultOk : kResultFalse;
     if (id >= static_cast<ParamID>(ParameterCount()))
         return kResultFalse;
-    ILockGuard lock(Mutex());
     Parameter(static_cast<int32_t>(id))->SetFromNormalized(value);
     return kResultOk;
 }

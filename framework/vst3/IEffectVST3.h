@@ -100,6 +100,11 @@ private:
 
     void ApplyParameterChanges(Steinberg::Vst::IParameterChanges* changes);
     void ApplyHostValue(Steinberg::Vst::ParamID id, double value);
+    // Above one half is on. False for an instrument, which has no bypass.
+    bool ApplyBypassValue(double value);
+    // The slot a normalised preset value selects; it need not exist.
+    int32_t PresetIndexFor(double value) const;
+    bool FormatHostValue(Steinberg::Vst::ParamID id, double normalized, char* text, size_t capacity);
     void ApplyEvents(Steinberg::Vst::IEventList* events);
     // A disconnected input reads silence from its scratch, not the last block it held.
     void ConnectInputs(const Steinberg::Vst::ProcessData& data);

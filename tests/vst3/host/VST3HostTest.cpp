@@ -433,8 +433,16 @@ TEST_F(VST3Host, ValueTextsMatchThePluginsOwnFormatting)
             EXPECT_EQ(Narrow(text), expected);
         }
     }
-    EXPECT_EQ(effect->controller->getParamStringByValue(kBypassId, 1.0, text), kResultFalse);
-    EXPECT_EQ(effect->controller->getParamStringByValue(kPresetId, 0.0, text), kResultFalse);
+    // Bypass and preset speak the words of their own rules: bypass is on above one half, a
+    // preset value names the slot it selects, and one that selects none has no text.
+    for (auto [n, word] : {std::pair<double, const char*>{0.0, "off"}, {0.5, "off"}, {0.51, "on"}, {1.0, "on"}})
+    {
+        ASSERT_EQ(effect->controller->getParamStringByValue(kBypassId, n, text), kResultOk) << n;
+        EXPECT_EQ(Narrow(text), word) << n;
+    }
+    ASSERT_EQ(effect->controller->getParamStringByValue(kPresetId, 0.0, text), kResultOk);
+    EXPECT_EQ(Narrow(text), reference->Preset(0)->name);
+    EXPECT_EQ(effect->controller->getParamStringByValue(kPresetId, 1.0, text), kResultFalse);
     EXPECT_EQ(effect->controller->getParamStringByValue(9999, 0.0, text), kResultFalse);
     EXPECT_EQ(effect->controller->getParamStringByValue(0, 0.5, nullptr), kInvalidArgument);
 }
@@ -525,8 +533,68 @@ TEST_F(VST3Host, ControllerValuesStartAtTheFactoryPreset)
     IParamEntry copy = *reference->Parameter(3);
     copy.SetFromNormalized(0.625);
     EXPECT_DOUBLE_EQ(controller->getParamNormalized(3), copy.ToNormalized(copy.Value()));
-    EXPECT_EQ(controller->setParamNormalized(kBypassId, 1.0), kResultFalse);
+    EXPECT_EQ(controller->setParamNormalized(kPresetId, 1.0), kResultFalse);
     EXPECT_EQ(controller->setParamNormalized(9999, 1.0), kResultFalse);
+}
+
+TEST_F(VST3Host, BypassSetOnTheControllerPersists)
+{
+    // What a validating host does in each precision: set the bypass on the controller, read it
+    // back, save and restore both states, read it again.
+    for (int32 size : {kSample32, kSample64})
+    {
+        SCOPED_TRACE(size);
+        auto effect = NewEffect();
+        ASSERT_EQ(effect->Setup(44100.0, 512, size), kResultOk);
+        IEditController* controller = effect->controller;
+        ASSERT_EQ(controller->setParamNormalized(kBypassId, 1.0), kResultOk);
+        EXPECT_EQ(controller->getParamNormalized(kBypassId), 1.0);
+
+        const std::string componentState = ComponentState(*effect);
+        const std::string controllerState = ControllerState(*effect);
+        auto fresh = NewEffect();
+        for (HostedEffect* target : {effect.get(), fresh.get()})
+        {
+            auto component = StreamOf(componentState);
+            auto controllerStream = StreamOf(controllerState);
+            ASSERT_EQ(target->component->setState(component.get()), kResultOk);
+            ASSERT_EQ(target->controller->setState(controllerStream.get()), kResultOk);
+            EXPECT_EQ(target->controller->getParamNormalized(kBypassId), 1.0);
+        }
+
+        // The bypass the controller took is the one processing obeys.
+        RenderPlan plan;
+        plan.blocks = {{256, {}}};
+        const Channels input = TestSignal(2, 256, 44100.0, 3);
+        BlockRenderer renderer(*effect, plan, input, size);
+        effect->component->setActive(true);  // no new set-up: that switches the bypass off
+        renderer.Step();
+        const Channels output = renderer.End();
+        for (size_t c = 0; c < 2; ++c)
+            for (size_t f = 0; f < 256; ++f)
+                ASSERT_EQ(output[c][f], size == kSample32 ? static_cast<double>(static_cast<float>(input[c][f]))
+                                                          : input[c][f]);
+
+        ASSERT_EQ(controller->setParamNormalized(kBypassId, 0.5), kResultOk);
+        EXPECT_EQ(controller->getParamNormalized(kBypassId), 0.0);
+    }
+}
+
+TEST_F(VST3Host, RepeatedInitializeKeepsTheRestoredState)
+{
+    // Hosts may restore the component's state and then initialise the controller face.
+    auto source = NewEffect();
+    for (int32 i = 0; i < reference->ParameterCount(); ++i)
+        source->controller->setParamNormalized(i, i % 2 ? 0.85 : 0.15);
+    const std::string state = ComponentState(*source);
+
+    auto target = NewEffect();
+    auto stream = StreamOf(state);
+    ASSERT_EQ(target->component->setState(stream.get()), kResultOk);
+    EXPECT_EQ(target->controller->initialize(&hostApplication), kResultFalse);
+    EXPECT_EQ(ComponentState(*target), state);
+    for (int32 i = 0; i < reference->ParameterCount(); ++i)
+        EXPECT_EQ(target->controller->getParamNormalized(i), source->controller->getParamNormalized(i)) << i;
 }
 
 // ---- Processing -------------------------------------------------------------------------------------
