@@ -83,6 +83,12 @@ bool WriteToStream(IBStream* stream, const void* source, int32 count)
 float** BuffersOf(const AudioBusBuffers& bus, float*) { return bus.channelBuffers32; }
 double** BuffersOf(const AudioBusBuffers& bus, double*) { return bus.channelBuffers64; }
 
+template <class Sample>
+bool AllZero(const Sample* samples, int32 frames)
+{
+    return std::all_of(samples, samples + frames, [](Sample s) { return s == Sample(0); });
+}
+
 } // namespace
 
 IEffectVST3::IEffectVST3(HostCallback, const IEffectConfig& config) : IEffectBase(config)
@@ -323,17 +329,20 @@ tresult PLUGIN_API IEffectVST3::process(ProcessData& data)
     if (single)
     {
         GatherHostBuffers(data, hostInputs32, hostOutputs32);
+        // The connected inputs are the first channels of the first bus, so its flags are
+        // already one bit per host buffer handed over.
+        const uint64 silentInputs = hasInputs ? data.inputs[0].silenceFlags : 0;
         ProcessSingle(hasInputs ? hostInputs32.data() : nullptr, hasOutputs ? hostOutputs32.data() : nullptr, frames,
-                      IsBypassed() ? kProcessBypassed : kProcessReplacing);
+                      IsBypassed() ? kProcessBypassed : kProcessReplacing, silentInputs);
+        FlagSilentOutputs<float>(data);
     }
     else
     {
         GatherHostBuffers(data, hostInputs64, hostOutputs64);
         ProcessDouble(hasInputs ? hostInputs64.data() : nullptr, hasOutputs ? hostOutputs64.data() : nullptr, frames,
                       IsBypassed());
+        FlagSilentOutputs<double>(data);
     }
-    for (int32 b = 0; hasOutputs && b < data.numOutputs; ++b)
-        data.outputs[b].silenceFlags = 0;
     return kResultOk;
 }
 
@@ -487,20 +496,50 @@ void IEffectVST3::GatherHostBuffers(const ProcessData& data, std::vector<const S
     }
 }
 
+// Tells the host which channels of the plug-in's own output buses hold nothing but zeros, so
+// that it can skip work downstream. Buses the host counts beyond those are not the plug-in's
+// and are not touched.
+template <class Sample>
+void IEffectVST3::FlagSilentOutputs(ProcessData& data)
+{
+    if (!data.outputs)
+        return;
+    const int32 buses = std::min(data.numOutputs, static_cast<int32>(audioOutputs.size()));
+    for (int32 b = 0; b < buses; ++b)
+        data.outputs[b].silenceFlags = 0;
+    for (int32_t i = 0; i < OutputCount(); ++i)
+    {
+        const int32 b = outputBus[static_cast<size_t>(i)];
+        const int32 c = outputBusChannel[static_cast<size_t>(i)];
+        if (!Outputs().At(i).connected || b < 0 || b >= buses || c >= kMaxFlaggedChannels)
+            continue;
+        AudioBusBuffers& bus = data.outputs[b];
+        Sample** buffers = BuffersOf(bus, static_cast<Sample*>(nullptr));
+        if (buffers && c < bus.numChannels && buffers[c] && AllZero(buffers[c], data.numSamples))
+            bus.silenceFlags |= uint64(1) << c;
+    }
+}
+
 // ---- State ------------------------------------------------------------------------------------------
 
-bool IEffectVST3::RestoreStateFrom(IBStream* stream)
+bool IEffectVST3::ReadStateBytes(IBStream* stream, IStateChunk& chunk)
 {
-    IStateChunk chunk;
-    WriteState(chunk);
-    const int32 length = chunk.Size();
-    if (length <= 0)
+    // The current state's length is the most a state of this plug-in holds.
+    IStateChunk current;
+    WriteState(current);
+    const int32 length = current.Size();
+    if (length <= 0 || !chunk.Resize(length))
         return false;
-    // Bytes the stream does not deliver keep the current state's values.
-    ReadFromStream(stream, chunk.Data(), length);
+    chunk.Resize(ReadFromStream(stream, chunk.Data(), length));
+    return chunk.Size() > 0;
+}
+
+void IEffectVST3::RestoreState(const IStateChunk& chunk)
+{
+    // A state shorter than the current one (saved with fewer parameters) sets the values it
+    // holds whole; the others keep theirs.
     ReadState(chunk, 0);
     PushAllParametersToEditor();
-    return true;
 }
 
 tresult IEffectVST3::ReadComponentState(IBStream* stream)
@@ -508,7 +547,11 @@ tresult IEffectVST3::ReadComponentState(IBStream* stream)
     if (!stream)
         return kInvalidArgument;
     ILockGuard lock(Mutex());
-    return RestoreStateFrom(stream) ? kResultOk : kResultFalse;
+    IStateChunk chunk;
+    if (!ReadStateBytes(stream, chunk))
+        return kResultFalse;
+    RestoreState(chunk);
+    return kResultOk;
 }
 
 tresult IEffectVST3::WriteComponentState(IBStream* stream)
@@ -527,15 +570,20 @@ tresult IEffectVST3::ReadControllerState(IBStream* stream)
     if (!stream)
         return kInvalidArgument;
     ILockGuard lock(Mutex());
-    if (!RestoreStateFrom(stream))
+    IStateChunk chunk;
+    if (!ReadStateBytes(stream, chunk))
         return kResultFalse;
     IStateChunk flag;
-    if (!flag.Resize(kBypassFlagBytes) || ReadFromStream(stream, flag.Data(), kBypassFlagBytes) != kBypassFlagBytes)
+    const bool flagRead =
+        flag.Resize(kBypassFlagBytes) && ReadFromStream(stream, flag.Data(), kBypassFlagBytes) == kBypassFlagBytes;
+    // Without the flag, what came before it is still restored as a component state would be;
+    // the answer tells the host that its controller state was cut short.
+    RestoreState(chunk);
+    if (!flagRead)
         return kResultFalse;
     int32_t bypass = 0;
     flag.GetInt32(&bypass, 0);
     SetBypassed(bypass != 0);
-    PushAllParametersToEditor();
     return kResultOk;
 }
 
