@@ -18,3 +18,8 @@ if(NOT version_source MATCHES "#define TESSIVANE_VERSION_TEXT +\"${version_patte
   message(FATAL_ERROR "TESSIVANE_VERSION_TEXT in ${version_header} is not \"${TESSIVANE_VERSION}\"")
 endif()
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${version_header}")
+
+# "cmake -P cmake/Version.cmake" prints the version, for scripts.
+if(CMAKE_SCRIPT_MODE_FILE STREQUAL CMAKE_CURRENT_LIST_FILE)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E echo "${TESSIVANE_VERSION}")
+endif()
