@@ -74,6 +74,7 @@ Var InstallNewFolder   ; the same for $INSTDIR
 !define MUI_DIRECTORYPAGE_TEXT_DESTINATION "VST 2.4 plug-in folder"
 !define MUI_DIRECTORYPAGE_VARIABLE $Vst2Dir
 !define MUI_PAGE_CUSTOMFUNCTION_PRE Vst2FolderPre
+!define MUI_PAGE_CUSTOMFUNCTION_LEAVE Vst2FolderLeave
 !insertmacro MUI_PAGE_DIRECTORY
 
 !insertmacro MUI_PAGE_INSTFILES
@@ -209,7 +210,7 @@ Section "-Previous installation"
     ExecWait '"$0\${UNINSTALLER}" /S _?=$0' $2
     ${If} ${Errors}
     ${OrIf} $2 != 0
-      MessageBox MB_ICONSTOP "Setup could not remove the previous installation of ${PRODUCT}. Uninstall it, then run setup again." /SD IDOK
+      MessageBox MB_ICONSTOP "Setup could not remove the previous installation of ${PRODUCT}: its plug-ins may be in use. Close your audio host, then run setup again." /SD IDOK
       SetErrorLevel 2
       Quit
     ${EndIf}
@@ -221,38 +222,14 @@ Section "-Previous installation"
   ${EndIf}
 SectionEnd
 
-Section "VST3 plug-in" SecVst3
-  StrCpy $Vst3Dir "$COMMONFILES64\VST3"
-  Push $Vst3Dir
-  Call MakeFolder
-  Pop $Vst3NewFolder
-  SetOutPath "$Vst3Dir\${BUNDLE}\Contents\x86_64-win"
-  File "${STAGE}/${BUNDLE}/Contents/x86_64-win/${BUNDLE}"
-  SetOutPath "$Vst3Dir\${BUNDLE}\Contents\Resources"
-  File "${STAGE}/${BUNDLE}/Contents/Resources/moduleinfo.json"
-SectionEnd
-
-Section "VST 2.4 plug-in" SecVst2
-  Push $Vst2Dir
-  Call MakeFolder
-  Pop $Vst2NewFolder
-  SetOutPath $Vst2Dir
-  File "${STAGE}/${VST2_MODULE}"
-SectionEnd
-
-Section "-Documents and uninstaller"
+; Registered before any plug-in is written, so that an installation that stops half way (a
+; host holding the plug-in open, a full disk) can still be uninstalled.
+Section "-Uninstaller and documents"
   Push $INSTDIR
   Call MakeFolder
   Pop $InstallNewFolder
   SetOutPath $INSTDIR
-  File "${STAGE}/README.txt"
-  File "${STAGE}/LICENSE.txt"
-  File "${STAGE}/THIRD-PARTY-NOTICES.txt"
   WriteUninstaller "$INSTDIR\${UNINSTALLER}"
-  Call RegisterInstallation
-SectionEnd
-
-Function RegisterInstallation
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${MAKER}"
@@ -263,6 +240,36 @@ Function RegisterInstallation
   WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\${UNINSTALLER}" /S'
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallOutermostNewFolder" $InstallNewFolder
+  File "${STAGE}/README.txt"
+  File "${STAGE}/LICENSE.txt"
+  File "${STAGE}/THIRD-PARTY-NOTICES.txt"
+SectionEnd
+
+Section "VST3 plug-in" SecVst3
+  StrCpy $Vst3Dir "$COMMONFILES64\VST3"
+  Push $Vst3Dir
+  Call MakeFolder
+  Pop $Vst3NewFolder
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "Vst3Folder" $Vst3Dir
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "Vst3OutermostNewFolder" $Vst3NewFolder
+  SetOutPath "$Vst3Dir\${BUNDLE}\Contents\x86_64-win"
+  File "${STAGE}/${BUNDLE}/Contents/x86_64-win/${BUNDLE}"
+  SetOutPath "$Vst3Dir\${BUNDLE}\Contents\Resources"
+  File "${STAGE}/${BUNDLE}/Contents/Resources/moduleinfo.json"
+SectionEnd
+
+Section "VST 2.4 plug-in" SecVst2
+  Push $Vst2Dir
+  Call MakeFolder
+  Pop $Vst2NewFolder
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "Vst2Folder" $Vst2Dir
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "Vst2OutermostNewFolder" $Vst2NewFolder
+  SetOutPath $Vst2Dir
+  File "${STAGE}/${VST2_MODULE}"
+SectionEnd
+
+Section "-Size"
   SectionGetSize ${SecVst3} $0
   SectionGetSize ${SecVst2} $1
   ${IfNot} ${SectionIsSelected} ${SecVst3}
@@ -273,17 +280,7 @@ Function RegisterInstallation
   ${EndIf}
   IntOp $0 $0 + $1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
-  ; What the uninstaller removes.
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallOutermostNewFolder" $InstallNewFolder
-  ${If} ${SectionIsSelected} ${SecVst3}
-    WriteRegStr HKLM "${UNINSTALL_KEY}" "Vst3Folder" $Vst3Dir
-    WriteRegStr HKLM "${UNINSTALL_KEY}" "Vst3OutermostNewFolder" $Vst3NewFolder
-  ${EndIf}
-  ${If} ${SectionIsSelected} ${SecVst2}
-    WriteRegStr HKLM "${UNINSTALL_KEY}" "Vst2Folder" $Vst2Dir
-    WriteRegStr HKLM "${UNINSTALL_KEY}" "Vst2OutermostNewFolder" $Vst2NewFolder
-  ${EndIf}
-FunctionEnd
+SectionEnd
 
 !insertmacro MUI_FUNCTION_DESCRIPTION_BEGIN
   !insertmacro MUI_DESCRIPTION_TEXT ${SecVst3} "The VST3 plug-in, for hosts that load VST3 plug-ins. It goes into the common VST3 folder."
@@ -356,13 +353,36 @@ Function Vst2FolderPre
   ${EndIf}
 FunctionEnd
 
+Function Vst2FolderLeave
+  Push $Vst2Dir
+  Call TrimFolder
+  Pop $Vst2Dir
+  Push $Vst2Dir
+  Call IsFullPath
+  Pop $0
+  ${If} $0 != 1
+    MessageBox MB_ICONEXCLAMATION "Choose a full path, such as C:\Program Files\VSTPlugins."
+    Abort
+  ${EndIf}
+FunctionEnd
+
 ; ---- Uninstaller ---------------------------------------------------------------------------------
 
+; Deletes an installed file; one that is still there (a host has the plug-in loaded) is noted
+; in $R9.
+!macro DeleteInstalled path
+  Delete "${path}"
+  ${If} ${FileExists} "${path}"
+    StrCpy $R9 "${path}"
+  ${EndIf}
+!macroend
+
 Section "Uninstall"
+  StrCpy $R9 ""
   ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "Vst3Folder"
   ${If} $0 != ""
-    Delete "$0\${BUNDLE}\Contents\x86_64-win\${BUNDLE}"
-    Delete "$0\${BUNDLE}\Contents\Resources\moduleinfo.json"
+    !insertmacro DeleteInstalled "$0\${BUNDLE}\Contents\x86_64-win\${BUNDLE}"
+    !insertmacro DeleteInstalled "$0\${BUNDLE}\Contents\Resources\moduleinfo.json"
     RMDir "$0\${BUNDLE}\Contents\x86_64-win"
     RMDir "$0\${BUNDLE}\Contents\Resources"
     RMDir "$0\${BUNDLE}\Contents"
@@ -375,11 +395,18 @@ Section "Uninstall"
 
   ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "Vst2Folder"
   ${If} $0 != ""
-    Delete "$0\${VST2_MODULE}"
+    !insertmacro DeleteInstalled "$0\${VST2_MODULE}"
     Push $0
     ReadRegStr $1 HKLM "${UNINSTALL_KEY}" "Vst2OutermostNewFolder"
     Push $1
     Call un.RemoveNewFolders
+  ${EndIf}
+
+  ; Still registered, so that uninstalling again finishes the job.
+  ${If} $R9 != ""
+    MessageBox MB_ICONSTOP "$R9 is in use. Close your audio host, then uninstall ${PRODUCT} again." /SD IDOK
+    SetErrorLevel 2
+    Abort
   ${EndIf}
 
   Delete "$INSTDIR\README.txt"

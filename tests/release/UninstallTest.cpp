@@ -1,6 +1,6 @@
 // The last phase of the installer's round trip: the uninstaller registered by the install
-// phase, run unattended, removes exactly what was installed, and files of the user's own in
-// the same folders survive.
+// phase, run unattended, removes exactly what was installed; files of the user's own in the
+// same folders survive, and so does the registration while a plug-in cannot be removed.
 
 #include "InstalledRelease.h"
 
@@ -8,15 +8,49 @@
 
 #include <gtest/gtest.h>
 
-TEST(Uninstall, RemovesExactlyWhatWasInstalled)
-{
-    ASSERT_TRUE(EntryExists()) << "nothing installed";
-    const std::string userText = "a file of the user's own";
-    const std::vector<std::wstring> userFiles = {Vst3Folder() + L"\\Another plug-in.txt",
-                                                 std::wstring(kVst2Folder) + L"\\Another plug-in.txt"};
-    for (const std::wstring& file : userFiles)
-        ASSERT_TRUE(WriteBytes(file, userText)) << Narrow(file);
+namespace {
 
+const std::string kUserText = "a file of the user's own";
+
+std::vector<std::wstring> UserFiles()
+{
+    return {Vst3Folder() + L"\\Another plug-in.txt", std::wstring(kVst2Folder) + L"\\Another plug-in.txt"};
+}
+
+std::wstring Vst2Plugin()
+{
+    return std::wstring(kVst2Folder) + L"\\TessivaneReverb.dll";
+}
+
+class Uninstall : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        for (const std::wstring& file : UserFiles())
+            EXPECT_TRUE(WriteBytes(file, kUserText)) << Narrow(file);
+    }
+
+    void SetUp() override { ASSERT_TRUE(EntryExists()) << "nothing installed"; }
+};
+
+} // namespace
+
+TEST_F(Uninstall, StaysRegisteredWhileAHostHoldsThePlugin)
+{
+    HMODULE held = LoadLibraryW(Vst2Plugin().c_str());
+    ASSERT_NE(held, nullptr);
+    // The launcher's exit code says nothing: the uninstaller proper runs as a copy of it.
+    RunToCompletion(EntryValue(L"QuietUninstallString"));
+    FreeLibrary(held);
+
+    EXPECT_TRUE(Exists(Vst2Plugin()));
+    EXPECT_TRUE(EntryExists()) << "the plug-in it could not remove is no longer registered";
+    EXPECT_TRUE(Exists(InstallFolder() + L"\\Uninstall.exe"));
+}
+
+TEST_F(Uninstall, RemovesExactlyWhatWasInstalled)
+{
     EXPECT_EQ(RunToCompletion(EntryValue(L"QuietUninstallString")), 0);
 
     EXPECT_FALSE(EntryExists());
@@ -24,9 +58,9 @@ TEST(Uninstall, RemovesExactlyWhatWasInstalled)
         EXPECT_FALSE(Exists(file.installed)) << Narrow(file.installed);
     EXPECT_FALSE(Exists(Bundle()));
     EXPECT_FALSE(Exists(InstallFolder()));
-    for (const std::wstring& file : userFiles)
+    for (const std::wstring& file : UserFiles())
     {
-        EXPECT_EQ(ReadBytes(file), userText) << Narrow(file);
+        EXPECT_EQ(ReadBytes(file), kUserText) << Narrow(file);
         DeleteFileW(file.c_str());
     }
     // The folders that stayed for the user's files only.
