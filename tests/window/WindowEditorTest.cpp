@@ -229,6 +229,14 @@ TEST_F(WindowTest, PressDragAndReleaseEditTheParameterUnderThePointer)
     EXPECT_DOUBLE_EQ(Param(WindowTestEffect::kLevel).Value(), 0.75);
     EXPECT_EQ(GetCapture(), nullptr);
 
+    // The middle button presses too, and its release ends the edit and the capture.
+    hosted->ClearEdits();
+    PostMouse(editor, WM_MBUTTONDOWN, MK_MBUTTON, 45, kFaderY);
+    PostMouse(editor, WM_MBUTTONUP, 0, 45, kFaderY);
+    ASSERT_TRUE(PumpUntil([&] { return EditsEnd(); }));
+    EXPECT_EQ(Edits(), (Names{"b0", "p0=0.2000", "e0"}));
+    EXPECT_EQ(GetCapture(), nullptr);
+
     // A press on the third radio button; the topmost control under the pointer takes it.
     hosted->ClearEdits();
     PostMouse(editor, WM_LBUTTONDOWN, MK_LBUTTON, ButtonX(2), kButtonsY);
@@ -417,6 +425,14 @@ TEST_F(WindowTest, FreeTextArrivesAsUtf8)
     PostKey(field, WM_KEYDOWN, VK_RETURN);
     ASSERT_TRUE(EntryClosed());
     EXPECT_EQ(control.enteredText, "Gr\xC3\xBC\xC3\x9F" "e \xE2\x9C\x93");
+
+    // Enter at once keeps the selected text: the line break its key types is not taken, even
+    // where the field has room for a second line.
+    field = OpenEntry(control, -1, "keep", IRect(20, 60, 180, 110));
+    PostKey(field, WM_KEYDOWN, VK_RETURN);
+    PostMessageW(field, WM_CHAR, L'\r', 1);
+    ASSERT_TRUE(EntryClosed());
+    EXPECT_EQ(control.enteredText, "keep");
 
     // The field keeps to the control's length limit.
     control.SetEntryLengthLimit(3);
