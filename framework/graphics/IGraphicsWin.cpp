@@ -16,6 +16,7 @@ namespace {
 
 constexpr wchar_t kWindowTitle[] = L"Tessivane";
 constexpr int32_t kMillisecondsPerSecond = 1000;
+constexpr WORD kArrowCursor = 32512;  // IDC_ARROW, in the form the wide call takes
 
 // Open editor windows of this module, and whether it has registered the window class. Touched
 // only on the window thread.
@@ -32,11 +33,7 @@ IRect ToIRect(const RECT& r)
     return IRect(r.left, r.top, r.right, r.bottom);
 }
 
-} // namespace
-
 // ---- The window class -------------------------------------------------------------------------
-
-namespace {
 
 bool RegisterWindowClass(HINSTANCE module, WNDPROC procedure)
 {
@@ -45,7 +42,7 @@ bool RegisterWindowClass(HINSTANCE module, WNDPROC procedure)
     windowClass.style = CS_DBLCLKS;
     windowClass.lpfnWndProc = procedure;
     windowClass.hInstance = module;
-    windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)); // IDC_ARROW
+    windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(kArrowCursor));
     windowClass.lpszClassName = IGraphicsWin::kWindowClassName;
     if (RegisterClassExW(&windowClass))
         return true;

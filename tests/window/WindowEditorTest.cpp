@@ -418,9 +418,12 @@ TEST_F(WindowTest, FreeTextArrivesAsUtf8)
 {
     // A centred field takes no more than fits its width: this one is wide enough.
     ProbeControl& control = *Plugin().entryProbe;
+    control.TextStyle().entryBackground = IRgba(255, 250, 230, 20);
     const IRect wide(20, 90, 180, 110);
     HWND field = OpenEntry(control, -1, "abc", wide);
     ASSERT_NE(field, nullptr);
+    // The field is filled with the style's entry background while it has the focus.
+    EXPECT_TRUE(PumpUntil([&] { return WindowPixel(field, 2, 2) == RGB(250, 230, 20); }));
     PostText(field, L"Gr\u00FC\u00DFe \u2713");
     PostKey(field, WM_KEYDOWN, VK_RETURN);
     ASSERT_TRUE(EntryClosed());
