@@ -434,6 +434,15 @@ void IGraphics::ReleaseControlCapture()
     lastMouseY = -1;
 }
 
+void IGraphics::BeginControlGesture(const IControl& control)
+{
+    const int32_t param = control.ParamIndex();
+    if (!plug || param < 0 || gestureParamIndex >= 0)
+        return;
+    plug->BeginParameterGesture(param);
+    gestureParamIndex = param;
+}
+
 void IGraphics::EndOpenGesture()
 {
     if (gestureParamIndex < 0)
@@ -465,11 +474,7 @@ bool IGraphics::DispatchMouseDown(int32_t x, int32_t y, const IMouseMods& mods)
         plug->ShowHostParameterMenu(param, x, y);
         return true;
     }
-    if (plug && param >= 0)
-    {
-        plug->BeginParameterGesture(param);
-        gestureParamIndex = param;
-    }
+    BeginControlGesture(*control);
     control->MouseDown(x, y, mods);
     return true;
 }

@@ -166,6 +166,11 @@ protected:
     void DeleteControls();
     // Makes the calling thread the window thread; a window opens on the thread that serves it.
     void TakeWindowThread();
+    // Tells the host that an edit of the control's parameter begins, unless a gesture is open
+    // already or the control has no parameter; the next release, or EndOpenGesture, ends it.
+    void BeginControlGesture(const IControl& control);
+    void EndOpenGesture();
+    bool GestureOpen() const { return gestureParamIndex >= 0; }
 
     std::vector<std::unique_ptr<IControl>> controls;   // index 0 is the background
     IEffectBase* plug;
@@ -189,7 +194,6 @@ protected:
 
 private:
     void PaintChangedControls();
-    void EndOpenGesture();
     void ShowParameter(int32_t paramIndex, double normalized);
 
     std::atomic<std::thread::id> windowThread;

@@ -119,8 +119,12 @@ VstIntPtr IEffectVST2::VSTDispatcher(AEffect* effect, VstInt32 opcode, VstInt32 
         if (opcode == effClose)
         {
             // Waits for a call in progress on another thread, then lets go before destroying.
+            // A host may close the instance with its editor still open: no window may outlive
+            // the controls it shows.
             {
                 ILockGuard lock(instance->Mutex());
+                if (instance->editorOpen)
+                    instance->CloseEditor();
             }
             delete instance;
             return 0;
@@ -368,6 +372,7 @@ VstIntPtr IEffectVST2::OpenEditor(void* parent)
 {
     if (!Editor() || !parent || !Editor()->OpenEditorWindow(parent))
         return 0;
+    editorOpen = true;
     OnEditorOpened();
     return 1;
 }
@@ -376,6 +381,7 @@ VstIntPtr IEffectVST2::CloseEditor()
 {
     if (!Editor())
         return 0;
+    editorOpen = false;
     OnEditorClosed();
     Editor()->CloseEditorWindow();
     return 1;

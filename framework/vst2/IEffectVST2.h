@@ -95,6 +95,7 @@ private:
     VstSpeakerArrangement inputArrangement{};
     VstSpeakerArrangement outputArrangement{};
     bool hostInitDone = false;
+    bool editorOpen = false;     // the host opened the editor and has not closed it
     IStateChunk programChunk;
     IStateChunk bankChunk;
     AEffect aeffect{};

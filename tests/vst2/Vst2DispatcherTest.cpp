@@ -502,6 +502,36 @@ TEST_F(Vst2Test, EditorOpcodesWithAnEditor)
     EXPECT_FALSE(editor->pushes[1].normalized);
 }
 
+TEST(Vst2Close, AnInstanceClosedWithItsEditorOpenClosesTheWindowFirst)
+{
+    // Logs into storage that outlives the instance.
+    struct OrderedEditor : RecordingEditor
+    {
+        explicit OrderedEditor(std::string& events) : log(events) {}
+        ~OrderedEditor() override { log += "destroyed"; }
+        void CloseEditorWindow() override { log += "closed "; }
+        std::string& log;
+    };
+    RecordingHost host;
+    std::string log;
+    AEffect* effect = VSTPluginMain(RecordingHost::Callback);
+    ASSERT_NE(effect, nullptr);
+    IEffectVST2::FromAEffect(effect)->AttachEditor(new OrderedEditor(log));
+    int parent = 0;
+    ASSERT_EQ(effect->dispatcher(effect, effEditOpen, 0, 0, &parent, 0.0f), 1);
+    effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
+    EXPECT_EQ(log, "closed destroyed");
+
+    // Closed by the host first, the window is not closed again.
+    log.clear();
+    effect = VSTPluginMain(RecordingHost::Callback);
+    IEffectVST2::FromAEffect(effect)->AttachEditor(new OrderedEditor(log));
+    effect->dispatcher(effect, effEditOpen, 0, 0, &parent, 0.0f);
+    effect->dispatcher(effect, effEditClose, 0, 0, nullptr, 0.0f);
+    effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
+    EXPECT_EQ(log, "closed destroyed");
+}
+
 TEST_F(Vst2Test, MidiKeyNames)
 {
     MidiKeyName key{};

@@ -406,6 +406,27 @@ TEST(VST3Adapter, ViewShowsAnAttachedEditorInAWindowHandle)
     view->release();
 }
 
+TEST(VST3Adapter, AViewReleasedWithoutRemovalClosesItsWindowFirst)
+{
+    Instance<ObservedEffect> instance;
+    auto* editor = new RecordingEditor;
+    instance->AttachEditor(editor);
+    IPlugView* view = instance.controller()->createView("editor");
+    ASSERT_NE(view, nullptr);
+    int parent = 0;
+    ASSERT_EQ(view->attached(&parent, kPlatformTypeHWND), kResultOk);
+    view->release();
+    EXPECT_EQ(editor->closeCount, 1);
+    EXPECT_EQ(instance->log, "opened closed ");
+
+    // A removed view has nothing left to close when it goes.
+    view = instance.controller()->createView("editor");
+    ASSERT_EQ(view->attached(&parent, kPlatformTypeHWND), kResultOk);
+    EXPECT_EQ(view->removed(), kResultOk);
+    view->release();
+    EXPECT_EQ(editor->closeCount, 2);
+}
+
 TEST(VST3Adapter, EditorResizeAsksTheFrameAndReportsTheNewSize)
 {
     Instance<ObservedEffect> instance;
