@@ -77,10 +77,11 @@ TEST_F(HostTest, AEffectAsTheHostFindsIt)
     EXPECT_NE(effect->processDoubleReplacing, nullptr);
     EXPECT_NE(effect->process, nullptr);
 
-    // The editor flag and the editor rectangle agree.
+    // The editor flag and the editor rectangle agree, and both follow the plug-in.
     ERect* rect = nullptr;
     const VstIntPtr hasRect = Dispatch(effEditGetRect, 0, 0, &rect);
     EXPECT_EQ(hasRect, effect->flags & 1);
+    EXPECT_EQ(hasRect != 0, reference->Editor() != nullptr);
     if (hasRect)
     {
         ASSERT_NE(rect, nullptr);

@@ -1190,6 +1190,8 @@ TEST_F(VST3Host, OnlyTheEditorNameMakesAView)
 
 TEST_F(VST3Host, ViewWithoutAnEditorDeclinesEveryPlatform)
 {
+    if (reference->Editor())
+        GTEST_SKIP() << "the plug-in has an editor";
     auto effect = NewEffect();
     IPlugView* view = effect->controller->createView("editor");
     ASSERT_NE(view, nullptr);
@@ -1211,6 +1213,27 @@ TEST_F(VST3Host, ViewWithoutAnEditorDeclinesEveryPlatform)
     EXPECT_EQ(view->removed(), kResultOk);
     // The view keeps its instance alive until it goes, whatever order the host releases in.
     effect.reset();
+    view->release();
+}
+
+TEST_F(VST3Host, ViewOffersTheEditorInAWindowHandleAtItsFixedSize)
+{
+    if (!reference->Editor())
+        GTEST_SKIP() << "the plug-in has no editor";
+    auto effect = NewEffect();
+    IPlugView* view = effect->controller->createView("editor");
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->isPlatformTypeSupported(kPlatformTypeHWND), kResultTrue);
+    EXPECT_EQ(view->isPlatformTypeSupported(kPlatformTypeX11EmbedWindowID), kResultFalse);
+    ViewRect rect;
+    ASSERT_EQ(view->getSize(&rect), kResultOk);
+    EXPECT_EQ(rect.left, 0);
+    EXPECT_EQ(rect.top, 0);
+    EXPECT_EQ(rect.getWidth(), PluginConfig().editorWidth);
+    EXPECT_EQ(rect.getHeight(), PluginConfig().editorHeight);
+    EXPECT_EQ(rect.getWidth(), reference->Editor()->EditorWidth());
+    EXPECT_EQ(rect.getHeight(), reference->Editor()->EditorHeight());
+    EXPECT_EQ(view->canResize(), kResultFalse);
     view->release();
 }
 
