@@ -46,7 +46,7 @@ bool WriteBmp(const WindowPicture& picture, const std::wstring& path)
         }
         bytes += row;
     }
-    return WriteFileBytes(path, bytes);
+    return WriteBytes(path, bytes);
 }
 
 } // namespace

@@ -116,11 +116,9 @@ protected:
         {
             const std::string stored = ModuleResource(GetModuleHandleW(nullptr), page.resourceId, L"BIN");
             ASSERT_FALSE(stored.empty()) << page.fileName;
-            EXPECT_TRUE(FileBytes(folder + Wide(page.fileName)) == stored) << page.fileName;
+            EXPECT_TRUE(ReadBytes(folder + Wide(page.fileName)) == stored) << page.fileName;
         }
-        bool partialLeft = true;
-        FileBytes(folder + Wide(ReverbHelp::kPartialName), &partialLeft);
-        EXPECT_FALSE(partialLeft);
+        EXPECT_FALSE(Exists(folder + Wide(ReverbHelp::kPartialName)));
     }
 
     HostWindow host{40, 40, 300, 440};
@@ -149,8 +147,8 @@ TEST_F(ReverbHelpTest, WritesThePagesIntoAUnicodeUserFolderAndOpensTheFirst)
     EXPECT_TRUE(shell.messages.empty());
 
     // Damaged, edited and missing copies are put right by the next click.
-    ASSERT_TRUE(WriteFileBytes(folder + L"1.htm", "<html>"));
-    ASSERT_TRUE(WriteFileBytes(folder + L"style.css", std::string(20000, 'x')));
+    ASSERT_TRUE(WriteBytes(folder + L"1.htm", "<html>"));
+    ASSERT_TRUE(WriteBytes(folder + L"style.css", std::string(20000, 'x')));
     ASSERT_TRUE(DeleteFileW((folder + L"3.htm").c_str()));
     ASSERT_TRUE(ClickHelp());
     ExpectThePagesIn(folder);
@@ -164,7 +162,7 @@ TEST_F(ReverbHelpTest, APageThatCannotBeRewrittenKeepsTheCopyItHad)
     LocalAppDataAt redirect(appData.Path());
     const std::wstring folder = HelpFolder(appData.Path());
     ASSERT_TRUE(ClickHelp());
-    ASSERT_TRUE(WriteFileBytes(folder + L"2.htm", "edited by the user"));
+    ASSERT_TRUE(WriteBytes(folder + L"2.htm", "edited by the user"));
 
     // Another program holds the name every page is first written under.
     HANDLE blocker = CreateFileW((folder + Wide(ReverbHelp::kPartialName)).c_str(), GENERIC_WRITE, 0, nullptr,
@@ -180,7 +178,7 @@ TEST_F(ReverbHelpTest, APageThatCannotBeRewrittenKeepsTheCopyItHad)
         EXPECT_EQ(message.caption, L"Error");
         EXPECT_EQ(message.type, kErrorBox);
     }
-    EXPECT_EQ(FileBytes(folder + L"2.htm"), "edited by the user");
+    EXPECT_EQ(ReadBytes(folder + L"2.htm"), "edited by the user");
     // The first page is still there, so it is opened.
     EXPECT_EQ(shell.openings.size(), 2u);
 

@@ -3,6 +3,7 @@
 // should show for a set of values (from the module's own artwork), the local application-data
 // folder pointed at a test folder, and the message boxes Help shows, read and answered.
 
+#include "WinFileBytes.h"
 #include "WindowHarness.h"
 
 #include <windows.h>
@@ -74,9 +75,7 @@ std::vector<std::string> DifferencesFromExpected(const WindowPicture& shown, con
 
 // Resource bytes of a module, or empty when it has none of that id and type.
 std::string ModuleResource(HMODULE module, int id, const wchar_t* type);
-// A file's bytes; `exists` tells a missing file from an empty one.
-std::string FileBytes(const std::wstring& path, bool* exists = nullptr);
-bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
+bool Exists(const std::wstring& path);
 
 // A folder of its own below the temporary folder, whose name no ANSI code page holds; removed
 // with all it holds when the object goes.

@@ -133,9 +133,8 @@ TEST_F(ReverbWindowTest, TheModuleCarriesTheArtworkAndHelpPagesAsStored)
     };
     for (const auto& stored : kStored)
     {
-        bool exists = false;
-        const std::string file = FileBytes(ResourceFile(stored.file), &exists);
-        ASSERT_TRUE(exists) << stored.file;
+        ASSERT_TRUE(Exists(ResourceFile(stored.file))) << stored.file;
+        const std::string file = ReadBytes(ResourceFile(stored.file));
         EXPECT_TRUE(ModuleResource(Module(), stored.id, stored.type) == file) << stored.file;
     }
 }
@@ -292,7 +291,7 @@ TEST_F(ReverbWindowTest, HelpThatCannotWriteItsPagesSaysSoAndTheEditorGoesOn)
 {
     // A file stands where the maker's folder should be, so no help folder can be made.
     ScratchFolder appData(L"Tessivane window test \u00DF\u2713\u65E5");
-    ASSERT_TRUE(WriteFileBytes(appData.Path() + L"\\Tessivane", "not a folder"));
+    ASSERT_TRUE(WriteBytes(appData.Path() + L"\\Tessivane", "not a folder"));
     LocalAppDataAt redirect(appData.Path());
     {
         MessageBoxAnswerer answerer;
