@@ -232,6 +232,7 @@ TEST_F(ReverbWindowTest, AboutShowsTheOverlayOverTheUpperRowsAndOkHidesIt)
 {
     Click(L::kAboutX, L::kButtonY);
     ASSERT_TRUE(EditEnds(P::kAbout));
+    EXPECT_EQ(Edits(), (Names{"b13", "p13=1.0000", "e13"}));
     EXPECT_TRUE(AboutShown());
     EXPECT_STREQ(static_cast<ITextControl&>(*Editor().Control(kVersionReadout)).Text(), "1.2.8");
     EXPECT_TRUE(ShowsTheEditorsState());
