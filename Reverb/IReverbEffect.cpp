@@ -2,6 +2,7 @@
 
 #include "IEffectTypes.h"
 #include "IGraphics.h"
+#include "ReverbHelp.h"
 #include "ReverbVersion.h"
 
 #include <cstdint>
@@ -188,10 +189,11 @@ void IReverbEffect::ApplyAirSwitch()
     engine->ApplyParameter(ReverbParameters::kAir, Parameter(ReverbParameters::kAir)->Value());
 }
 
-// The help pages are module resources written out through the platform's folders and shell;
-// until the module carries them, a click on Help only flips its parameter.
+// Runs with no lock held: its message boxes wait for the user, and it touches nothing the
+// audio thread reads.
 void IReverbEffect::OpenHelp()
 {
+    ReverbHelp::WriteAndOpen();
 }
 
 const IEffectConfig& PluginConfig()

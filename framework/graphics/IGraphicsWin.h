@@ -135,6 +135,16 @@ private:
     HWND ownerWindow = nullptr;
     std::wstring ownerClassName;               // kept across openings of the window
     HFONT entryFont = nullptr;                 // the open field's font
+    // A control may open a modal loop from its press (a message box, a dialog), and that loop
+    // brings this window the button's release, or another press, before the press is over.
+    bool pressUnderway = false;
+    struct HeldRelease
+    {
+        bool held = false;
+        WPARAM keys = 0;
+        int32_t x = 0;
+        int32_t y = 0;
+    } heldRelease;                             // dispatched once the press is over
 };
 
 template <class Edit>

@@ -83,14 +83,31 @@ void IGraphicsWin::OnButtonDown(WPARAM keys, int32_t x, int32_t y)
         entryState = kEntryCommit;
         return;
     }
+    // A press that a modal loop brings in while another is being handled is not the user's
+    // next gesture on the editor: the first one is still under way.
+    if (pressUnderway)
+        return;
     SetFocus(editorWindow);
     SetCapture(editorWindow);
+    pressUnderway = true;
     DispatchMouseDown(x, y, ModsFromKeys(keys));
+    pressUnderway = false;
+    // The release waited, so that every edit the press made lies inside its gesture.
+    if (heldRelease.held)
+    {
+        heldRelease.held = false;
+        DispatchMouseUp(heldRelease.x, heldRelease.y, ModsFromKeys(heldRelease.keys));
+    }
 }
 
 void IGraphicsWin::OnButtonUp(WPARAM keys, int32_t x, int32_t y)
 {
     ReleaseCapture();
+    if (pressUnderway)
+    {
+        heldRelease = HeldRelease{true, keys, x, y};
+        return;
+    }
     DispatchMouseUp(x, y, ModsFromKeys(keys));
 }
 

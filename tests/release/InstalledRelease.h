@@ -4,6 +4,8 @@
 // machine: the files it installs with the build's files they must equal, and its entry in
 // Add/Remove Programs. Paths are those of the running Windows (or Wine prefix).
 
+#include "WinFileBytes.h"
+
 #include <string>
 #include <vector>
 
@@ -28,8 +30,6 @@ std::vector<InstalledFile> Documents();
 std::vector<InstalledFile> AllFiles(const std::wstring& vst2Folder);
 
 bool Exists(const std::wstring& path);
-std::string ReadBytes(const std::wstring& path);
-bool WriteBytes(const std::wstring& path, const std::string& bytes);
 std::wstring Wide(const std::string& text);
 std::string Narrow(const std::wstring& text);
 std::wstring Environment(const wchar_t* name);

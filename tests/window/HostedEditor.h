@@ -1,10 +1,11 @@
 #pragma once
-// The window test plug-in as one host adapter serves it: instance creation, the editor opened
+// A plug-in with an editor as one host adapter serves it: instance creation, the editor opened
 // and closed through the adapter, host values set on the host's audio thread, and the edits
 // the adapter reported to the host, in one form for both adapters. Each test program links
-// the implementation for its adapter.
+// the implementation for its adapter. The instance comes from the plug-in linked into the
+// program, or from a module file that is loaded as a host loads it.
 
-#include "WindowTestEffect.h"
+#include "IEffectBase.h"
 
 #include <windows.h>
 
@@ -26,7 +27,14 @@ class HostedEditor
 public:
     virtual ~HostedEditor() = default;
 
-    virtual WindowTestEffect& Plugin() = 0;
+    // The instance behind the adapter. One made by a module lives in that module; the test
+    // programs are built from the same sources, so they can look inside it all the same.
+    virtual IEffectBase& Instance() = 0;
+    template <class Plugin>
+    Plugin& PluginAs()
+    {
+        return static_cast<Plugin&>(Instance());
+    }
     // Opens the editor in the host's window, as the host asks the adapter to.
     virtual bool Open(HWND parent) = 0;
     virtual void Close() = 0;
@@ -41,7 +49,11 @@ public:
     virtual bool HostShowsParameterMenus() const = 0;
 };
 
+// The plug-in linked into the program.
 std::unique_ptr<HostedEditor> HostEditor();
+// The plug-in of a module file (a VST 2.4 DLL or a VST3 bundle folder); null when the module
+// cannot be loaded or makes no instance. The module is unloaded when the host lets go.
+std::unique_ptr<HostedEditor> HostModuleEditor(const std::string& path);
 // The adapter's name, for messages.
 const char* AdapterName();
 

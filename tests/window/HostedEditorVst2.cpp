@@ -1,20 +1,29 @@
-// The window test plug-in behind the VST 2.4 adapter: the host talks to it through its
-// AEffect, and hears from it through the recording host callback.
+// A plug-in behind the VST 2.4 adapter: the host talks to it through its AEffect, and hears
+// from it through the recording host callback.
 
 #include "HostedEditor.h"
 
+#include "IEffectVST2.h"
+#include "PluginModule.h"
 #include "RecordingHost.h"
 #include "VST2Entry.h"
 
 namespace {
 
+using Entry = AEffect* (*)(audioMasterCallback);
+
 class Vst2HostedEditor : public HostedEditor
 {
 public:
-    Vst2HostedEditor() : effect(VSTPluginMain(RecordingHost::Callback)) {}
+    // `module`, when given, holds the entry and goes after the instance.
+    Vst2HostedEditor(Entry entry, std::unique_ptr<PluginModule> owner = nullptr)
+        : module(std::move(owner)), effect(entry(RecordingHost::Callback))
+    {
+    }
     ~Vst2HostedEditor() override { Release(); }
 
-    WindowTestEffect& Plugin() override { return *static_cast<WindowTestEffect*>(IEffectVST2::FromAEffect(effect)); }
+    bool Valid() const { return effect != nullptr; }
+    IEffectBase& Instance() override { return *IEffectVST2::FromAEffect(effect); }
     bool Open(HWND parent) override { return Dispatch(effEditOpen, parent) == 1; }
     void Close() override { Dispatch(effEditClose, nullptr); }
     void Release() override
@@ -48,6 +57,7 @@ public:
 private:
     VstIntPtr Dispatch(VstInt32 opcode, void* ptr) { return effect->dispatcher(effect, opcode, 0, 0, ptr, 0.0f); }
 
+    std::unique_ptr<PluginModule> module;
     RecordingHost host;
     AEffect* effect;
 };
@@ -56,7 +66,19 @@ private:
 
 std::unique_ptr<HostedEditor> HostEditor()
 {
-    return std::make_unique<Vst2HostedEditor>();
+    return std::make_unique<Vst2HostedEditor>(&VSTPluginMain);
+}
+
+std::unique_ptr<HostedEditor> HostModuleEditor(const std::string& path)
+{
+    auto module = std::make_unique<PluginModule>(path);
+    auto entry = reinterpret_cast<Entry>(module->Symbol("VSTPluginMain"));
+    if (!entry)
+        return nullptr;
+    auto hosted = std::make_unique<Vst2HostedEditor>(entry, std::move(module));
+    if (!hosted->Valid())
+        return nullptr;
+    return hosted;
 }
 
 const char* AdapterName()

@@ -1,10 +1,11 @@
-// The window test plug-in behind the VST3 adapter: the host reaches it through the SDK
-// interfaces, opens its editor through a view, and hears of edits through its component
-// handler.
+// A plug-in behind the VST3 adapter: the host reaches it through the SDK interfaces, opens its
+// editor through a view, and hears of edits through its component handler.
 
 #include "HostedEditor.h"
 
 #include "HostObjects.h"
+#include "HostedEffect.h"
+#include "IEffectAdapter.h"
 
 #include "pluginterfaces/gui/iplugview.h"
 
@@ -16,18 +17,22 @@ namespace {
 class Vst3HostedEditor : public HostedEditor
 {
 public:
-    Vst3HostedEditor() : effect(static_cast<WindowTestEffect*>(CreatePluginInstance(nullptr)))
+    // Takes over one reference to the instance's component; `module`, when given, made it and
+    // goes after it.
+    Vst3HostedEditor(IComponent* instance, std::unique_ptr<HostedModule> owner = nullptr)
+        : module(std::move(owner)), component(instance)
     {
-        Component()->initialize(nullptr);
-        Controller()->setComponentHandler(&handler);
+        component->queryInterface(IEditController::iid, reinterpret_cast<void**>(&controller));
+        component->initialize(nullptr);
+        controller->setComponentHandler(&handler);
     }
     ~Vst3HostedEditor() override { Release(); }
 
-    WindowTestEffect& Plugin() override { return *effect; }
+    IEffectBase& Instance() override { return static_cast<IEffectVST3&>(*component); }
     bool Open(HWND parent) override
     {
         if (!view)
-            view = Controller()->createView(ViewType::kEditor);
+            view = controller->createView(ViewType::kEditor);
         return view && view->attached(parent, kPlatformTypeHWND) == kResultOk;
     }
     void Close() override
@@ -40,12 +45,13 @@ public:
         if (view)
             view->release();
         view = nullptr;
-        if (effect)
-        {
-            Component()->terminate();
-            effect->release();
-        }
-        effect = nullptr;
+        if (!component)
+            return;
+        component->terminate();
+        controller->release();
+        component->release();
+        controller = nullptr;
+        component = nullptr;
     }
     void SetFromAudioThread(int32_t index, double normalized) override
     {
@@ -54,7 +60,7 @@ public:
         ProcessData data;
         data.numSamples = 0;  // a parameter flush: changes without audio
         data.inputParameterChanges = &changes;
-        static_cast<IAudioProcessor*>(effect)->process(data);
+        static_cast<IEffectVST3&>(*component).process(data);
     }
     std::vector<HostEdit> Edits() override
     {
@@ -68,11 +74,10 @@ public:
     bool HostShowsParameterMenus() const override { return true; }
 
 private:
-    IComponent* Component() { return effect; }
-    IEditController* Controller() { return effect; }
-
+    std::unique_ptr<HostedModule> module;
     RecordingComponentHandler handler;
-    WindowTestEffect* effect;
+    IComponent* component;
+    IEditController* controller = nullptr;
     IPlugView* view = nullptr;
 };
 
@@ -80,7 +85,18 @@ private:
 
 std::unique_ptr<HostedEditor> HostEditor()
 {
-    return std::make_unique<Vst3HostedEditor>();
+    return std::make_unique<Vst3HostedEditor>(CreatePluginInstance(nullptr));
+}
+
+std::unique_ptr<HostedEditor> HostModuleEditor(const std::string& bundlePath)
+{
+    auto module = std::make_unique<HostedModule>();
+    PClassInfo info;
+    IComponent* component = nullptr;
+    if (!module->Open(bundlePath) || module->Factory()->getClassInfo(0, &info) != kResultOk ||
+        module->Factory()->createInstance(info.cid, IComponent::iid, reinterpret_cast<void**>(&component)) != kResultOk)
+        return nullptr;
+    return std::make_unique<Vst3HostedEditor>(component, std::move(module));
 }
 
 const char* AdapterName()

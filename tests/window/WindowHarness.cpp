@@ -1,6 +1,7 @@
 #include "WindowHarness.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 
 namespace {
@@ -133,6 +134,45 @@ COLORREF WindowPixel(HWND window, int x, int y)
     const COLORREF colour = GetPixel(dc, x, y);
     ReleaseDC(window, dc);
     return colour;
+}
+
+WindowPicture CaptureWindow(HWND window)
+{
+    WindowPicture picture;
+    RECT client{};
+    GetClientRect(window, &client);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = client.right;
+    info.bmiHeader.biHeight = -client.bottom;  // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HDC windowDc = GetDC(window);
+    HDC memoryDc = CreateCompatibleDC(windowDc);
+    HBITMAP section = CreateDIBSection(windowDc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (section && bits)
+    {
+        HGDIOBJ old = SelectObject(memoryDc, section);
+        BitBlt(memoryDc, 0, 0, client.right, client.bottom, windowDc, 0, 0, SRCCOPY);
+        GdiFlush();
+        picture.width = client.right;
+        picture.height = client.bottom;
+        const auto* rows = static_cast<const uint32_t*>(bits);
+        picture.pixels.reserve(static_cast<size_t>(client.right) * static_cast<size_t>(client.bottom));
+        for (size_t i = 0; i < static_cast<size_t>(client.right) * static_cast<size_t>(client.bottom); ++i)
+        {
+            const uint32_t p = rows[i];   // 0x00RRGGBB
+            picture.pixels.push_back(RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF));
+        }
+        SelectObject(memoryDc, old);
+    }
+    if (section)
+        DeleteObject(section);
+    DeleteDC(memoryDc);
+    ReleaseDC(window, windowDc);
+    return picture;
 }
 
 std::wstring WindowText(HWND window)

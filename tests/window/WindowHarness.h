@@ -55,6 +55,17 @@ bool MovePointerTo(HWND window, int x, int y);
 
 // The colour (0x00BBGGRR) the window shows at a client position.
 COLORREF WindowPixel(HWND window, int x, int y);
+
+// The window's client area as it shows now, read back in one go.
+struct WindowPicture
+{
+    int width = 0;
+    int height = 0;
+    std::vector<COLORREF> pixels;   // row by row, 0x00BBGGRR
+
+    COLORREF At(int x, int y) const { return pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + x]; }
+};
+WindowPicture CaptureWindow(HWND window);
 // The window's text, as UTF-16.
 std::wstring WindowText(HWND window);
 // The window's top-left corner in its parent's client coordinates, and its size.

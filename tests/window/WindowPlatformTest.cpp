@@ -210,7 +210,7 @@ TEST_F(WindowTest, AMessageBoxIsOwnedByTheHostsMainWindow)
 TEST_F(WindowTest, WithoutAnyWindowDialogsShowNothing)
 {
     std::unique_ptr<HostedEditor> unopened = HostEditor();
-    IGraphicsWin& graphics = unopened->Plugin().Graphics();
+    IGraphicsWin& graphics = unopened->PluginAs<WindowTestEffect>().Graphics();
     EXPECT_EQ(graphics.MessageDialog("text", "caption", MB_OK), 0);
     IRgba colour(7, 1, 2, 3);
     EXPECT_FALSE(graphics.AskForColour(colour, "caption"));

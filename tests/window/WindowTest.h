@@ -6,6 +6,7 @@
 #include "IGraphicsWin.h"
 #include "IModuleInstance.h"
 #include "WindowHarness.h"
+#include "WindowTestEffect.h"
 
 #include <gtest/gtest.h>
 
@@ -41,7 +42,7 @@ protected:
     }
     void TearDown() override { hosted.reset(); }
 
-    WindowTestEffect& Plugin() { return hosted->Plugin(); }
+    WindowTestEffect& Plugin() { return hosted->PluginAs<WindowTestEffect>(); }
     IGraphicsWin& Graphics() { return Plugin().Graphics(); }
     HWND Editor() { return static_cast<HWND>(Graphics().WindowHandle()); }
     IParamEntry& Param(int32_t index) { return *Plugin().Parameter(index); }
