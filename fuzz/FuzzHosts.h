@@ -6,6 +6,9 @@
 constexpr double kFuzzSampleRate = 48000.0;
 constexpr int32_t kFuzzBlockFrames = 256;
 
-// Moves every parameter to a value of its own, none of them the default, through the path a
-// host's automation takes, so that a restore that wrongly resets a value cannot pass unseen.
-void SetAwayFromDefaults(IEffectBase& effect);
+// Brings a long-lived instance to the same starting point before every input, so that each
+// input runs alike however many came before: every preset slot holds a stored preset, every
+// parameter a value of its own (none the default, none the stored one), bypass is off and the
+// engine is reset. A restore that wrongly resets a value or recalls the preset cannot pass
+// unseen from there.
+void SetBaseline(IEffectBase& effect);

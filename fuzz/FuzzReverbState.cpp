@@ -10,7 +10,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 
 namespace {
 
@@ -27,9 +26,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     IStateChunk chunk;
     chunk.PutBytes(data + 1, static_cast<int32_t>(size - 1));
 
-    auto reverb = std::make_unique<IReverbEffect>(nullptr);
-    reverb->Prepare(kFuzzSampleRate, kFuzzBlockFrames);
-    SetAwayFromDefaults(*reverb);
+    static IReverbEffect* const reverb = [] {
+        auto* r = new IReverbEffect(nullptr);
+        r->Prepare(kFuzzSampleRate, kFuzzBlockFrames);
+        return r;
+    }();
+    SetBaseline(*reverb);
     const EffectSnapshot before = EffectSnapshot::Of(*reverb);
 
     const int32_t result = reverb->ReadState(chunk, start);

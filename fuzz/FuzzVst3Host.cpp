@@ -146,8 +146,8 @@ void CheckParameterText(Vst3Instance& plugin, const uint8_t* bytes, size_t size)
     std::vector<TChar> text((size - 1) / sizeof(TChar));
     if (text.size() > kMaxTextUnits)
         text.resize(kMaxTextUnits);
-    std::memcpy(text.data(), bytes + 1, text.size() * sizeof(TChar));
     text.push_back(0);
+    std::memcpy(text.data(), bytes + 1, (text.size() - 1) * sizeof(TChar));
     const EffectSnapshot before = EffectSnapshot::Of(reverb);
 
     ParamValue value = -1.0;
@@ -177,8 +177,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size < 1)
         return 0;
-    Vst3Instance plugin;
-    SetAwayFromDefaults(plugin.Reverb());
+    // One instance for the whole run, as a host keeps it; every input starts from the baseline.
+    static Vst3Instance plugin;
+    SetBaseline(plugin.Reverb());
     const uint8_t* bytes = data + 1;
     const size_t length = size - 1;
     switch (data[0] % kModeCount)
