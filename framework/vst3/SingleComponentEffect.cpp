@@ -175,7 +175,12 @@ tresult PLUGIN_API SingleComponentEffect::getParamValueByString(ParamID tag, TCh
 {
     if (!string)
         return kInvalidArgument;
-    return EditControllerEx1::getParamValueByString(tag, string, valueNormalized);
+    // The SDK's plain parameters (the preset) answer the number as typed, which may lie
+    // anywhere; a host must only ever see a normalised value.
+    const tresult result = EditControllerEx1::getParamValueByString(tag, string, valueNormalized);
+    if (result == kResultOk)
+        valueNormalized = ClampNormalized(valueNormalized);
+    return result;
 }
 
 ParamValue PLUGIN_API SingleComponentEffect::normalizedParamToPlain(ParamID tag, ParamValue valueNormalized)

@@ -620,6 +620,15 @@ TEST_F(VST3Host, TextsAndValuesRoundTrip)
     UString(huge, 128).fromAscii("on");
     ASSERT_EQ(controller->getParamValueByString(kBypassId, huge, parsed), kResultOk);
     EXPECT_EQ(parsed, 1.0);
+    // The preset, which the SDK reads as a plain number, answers normalised values too.
+    for (const char* number : {"75", "-3", "1e999", "-1e999"})
+    {
+        UString(huge, 128).fromAscii(number);
+        parsed = -1.0;
+        ASSERT_EQ(controller->getParamValueByString(kPresetId, huge, parsed), kResultOk) << number;
+        EXPECT_GE(parsed, 0.0) << number;
+        EXPECT_LE(parsed, 1.0) << number;
+    }
 }
 
 TEST_F(VST3Host, PlainAndNormalisedValuesConvertBothWays)
