@@ -30,3 +30,13 @@ void SetBaseline(IEffectBase& effect)
     effect.SetBypassed(false);
     effect.ReadState(current, 0);
 }
+
+bool SplitMode(const uint8_t* data, size_t size, int modes, ModeInput& out)
+{
+    if (size < 1)
+        return false;
+    out.mode = data[0] % modes;
+    out.bytes = data + 1;
+    out.size = size - 1;
+    return true;
+}

@@ -2,6 +2,9 @@
 
 #include "IEffectBase.h"
 
+#include <cstddef>
+#include <cstdint>
+
 // What every harness sets an instance up with before the input arrives.
 constexpr double kFuzzSampleRate = 48000.0;
 constexpr int32_t kFuzzBlockFrames = 256;
@@ -12,3 +15,13 @@ constexpr int32_t kFuzzBlockFrames = 256;
 // engine is reset. A restore that wrongly resets a value or recalls the preset cannot pass
 // unseen from there.
 void SetBaseline(IEffectBase& effect);
+
+// An input of a harness that serves several entry points: its first byte chooses the entry
+// point (modulo `modes`), the rest is that entry point's input. False for an empty input.
+struct ModeInput
+{
+    int mode = 0;
+    const uint8_t* bytes = nullptr;
+    size_t size = 0;
+};
+bool SplitMode(const uint8_t* data, size_t size, int modes, ModeInput& out);

@@ -182,23 +182,22 @@ void CheckParameterText(Vst2Instance& plugin, const uint8_t* bytes, size_t size)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    if (size < 1)
+    ModeInput input;
+    if (!SplitMode(data, size, kModeCount, input))
         return 0;
     // One instance for the whole run, as a host keeps it; every input starts from the baseline.
     static Vst2Instance plugin;
     SetBaseline(plugin.Base());
-    const uint8_t* bytes = data + 1;
-    const size_t length = size - 1;
-    switch (data[0] % kModeCount)
+    switch (input.mode)
     {
     case kBankChunk:
-        CheckBankChunk(plugin, bytes, length);
+        CheckBankChunk(plugin, input.bytes, input.size);
         break;
     case kProgramChunk:
-        CheckProgramChunk(plugin, kProgramIndex, bytes, length);
+        CheckProgramChunk(plugin, kProgramIndex, input.bytes, input.size);
         break;
     case kParameterText:
-        CheckParameterText(plugin, bytes, length);
+        CheckParameterText(plugin, input.bytes, input.size);
         break;
     }
     CheckReverbAfterRestore(plugin.Base(), plugin.Reverb().Engine(), "VST 2.4");

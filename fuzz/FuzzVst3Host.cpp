@@ -175,23 +175,22 @@ void CheckParameterText(Vst3Instance& plugin, const uint8_t* bytes, size_t size)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    if (size < 1)
+    ModeInput input;
+    if (!SplitMode(data, size, kModeCount, input))
         return 0;
     // One instance for the whole run, as a host keeps it; every input starts from the baseline.
     static Vst3Instance plugin;
     SetBaseline(plugin.Reverb());
-    const uint8_t* bytes = data + 1;
-    const size_t length = size - 1;
-    switch (data[0] % kModeCount)
+    switch (input.mode)
     {
     case kComponentState:
-        CheckState(plugin, false, bytes, length);
+        CheckState(plugin, false, input.bytes, input.size);
         break;
     case kControllerState:
-        CheckState(plugin, true, bytes, length);
+        CheckState(plugin, true, input.bytes, input.size);
         break;
     case kParameterText:
-        CheckParameterText(plugin, bytes, length);
+        CheckParameterText(plugin, input.bytes, input.size);
         break;
     }
     CheckReverbAfterRestore(plugin.Reverb(), plugin.Reverb().Engine(), "VST3");

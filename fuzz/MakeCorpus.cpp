@@ -2,9 +2,8 @@
 // write paths, PNG images of every colour type the decoder converts, and command lines as the
 // render tool's help shows them. Usage: fuzz_make_corpus CORPUS_FOLDER
 
-#include "GFX_MemBitmap.h"
 #include "IReverbEffect.h"
-#include "PngWriter.h"
+#include "PngTestImages.h"
 
 #include <png.h>
 
@@ -127,41 +126,38 @@ void MakeStates()
 
 void MakePngs()
 {
-    GFX_MemBitmap gradient;
-    gradient.SetSize(7, 5);
-    for (int y = 0; y < 5; ++y)
-        for (int x = 0; x < 7; ++x)
-            gradient.Pixels()[y * gradient.RowStride() + x] = 0x11000000u * (x % 4) + 0x00102030u * (x + y);
-    Save("png_decoder", "rgba", EncodePng(gradient));
-    Save("png_decoder", "rgba-interlaced", EncodePng(gradient, true));
+    Save("png_decoder", "rgba", WriteGradientPng(7, 5));
+    Save("png_decoder", "rgba-interlaced", WriteGradientPng(7, 5, true));
 
-    PngImage palette;
+    PngImageLayout palette;
     palette.width = 6;
     palette.height = 3;
     palette.colourType = PNG_COLOR_TYPE_PALETTE;
     palette.bitDepth = 2;
-    palette.rows = {0x1b, 0x40, 0xe4, 0x10, 0x6c, 0x30};
     palette.palette = {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255};
-    palette.transparency = {0, 128};
-    Save("png_decoder", "palette-2bit-trns", EncodePng(palette));
+    palette.paletteAlpha = {0, 128};
+    Save("png_decoder", "palette-2bit-trns", WritePng(palette, {{0x1b, 0x40}, {0xe4, 0x10}, {0x6c, 0x30}}));
 
-    PngImage grey;
+    PngImageLayout grey;
     grey.width = 3;
     grey.height = 2;
     grey.colourType = PNG_COLOR_TYPE_GRAY_ALPHA;
     grey.bitDepth = 16;
     grey.interlaced = true;
+    std::vector<std::vector<uint8_t>> greyRows(2);
     for (int i = 0; i < 12; ++i)
-        grey.rows.insert(grey.rows.end(), {static_cast<uint8_t>(20 * i), 0x55});
-    Save("png_decoder", "grey-alpha-16bit", EncodePng(grey));
+        greyRows[static_cast<size_t>(i / 6)].insert(greyRows[static_cast<size_t>(i / 6)].end(),
+                                                   {static_cast<uint8_t>(20 * i), 0x55});
+    Save("png_decoder", "grey-alpha-16bit", WritePng(grey, greyRows));
 
-    PngImage bits;
+    PngImageLayout bits;
     bits.width = 9;
     bits.height = 2;
     bits.colourType = PNG_COLOR_TYPE_GRAY;
     bits.bitDepth = 1;
-    bits.rows = {0xa5, 0x80, 0x5a, 0x00};
-    Save("png_decoder", "grey-1bit", EncodePng(bits));
+    bits.hasTransparentColour = true;
+    bits.transparentGrey = 1;
+    Save("png_decoder", "grey-1bit-trns", WritePng(bits, {{0xa5, 0x80}, {0x5a, 0x00}}));
 }
 
 void MakeCommandLines()
