@@ -629,6 +629,12 @@ TEST_F(VST3Host, TextsAndValuesRoundTrip)
         EXPECT_GE(parsed, 0.0) << number;
         EXPECT_LE(parsed, 1.0) << number;
     }
+    // Text that is not even well-formed UTF-16 (a lone surrogate): the preset, whose text the
+    // SDK converts, refuses it; a parameter reads the number before it.
+    TChar loneSurrogate[] = {u'1', 0xD800, u'2', 0};
+    EXPECT_EQ(controller->getParamValueByString(kPresetId, loneSurrogate, parsed), kResultFalse);
+    ASSERT_EQ(controller->getParamValueByString(0, loneSurrogate, parsed), kResultOk);
+    EXPECT_DOUBLE_EQ(parsed, first.ToNormalized(first.Clamp(1.0)));
 }
 
 TEST_F(VST3Host, PlainAndNormalisedValuesConvertBothWays)
