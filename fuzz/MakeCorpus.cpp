@@ -118,6 +118,7 @@ void MakeStates()
     Save("vst3_host", "controller-cut", Cat({{kVst3Controller}, hall.state, {1, 0}}));
     Save("vst3_host", "text-room", Cat({{kVst3Text, 5}, Wide("0.75")}));
     Save("vst3_host", "text-bypass", Cat({{kVst3Text, 20}, Wide("on")}));
+    Save("vst3_host", "text-huge", Cat({{kVst3Text, 8}, Wide("-1e999")}));
 
     Save("render_state", "defaults", defaults.state);
     Save("render_state", "hall", hall.state);
