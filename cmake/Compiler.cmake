@@ -19,3 +19,20 @@ if(TESSIVANE_THREAD_SANITIZE)
   add_compile_options(-fsanitize=thread -fno-omit-frame-pointer -g)
   add_link_options(-fsanitize=thread)
 endif()
+
+if(TESSIVANE_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    message(FATAL_ERROR "The fuzz harnesses need clang (libFuzzer)")
+  endif()
+  # Every library is instrumented for libFuzzer's coverage feedback; only the harnesses link
+  # libFuzzer's main.
+  add_compile_options(-fsanitize=fuzzer-no-link)
+  if(TESSIVANE_FUZZ_COVERAGE)
+    # For measuring what the corpora reach (llvm-cov), not for finding faults.
+    add_compile_options(-fprofile-instr-generate -fcoverage-mapping)
+    add_link_options(-fprofile-instr-generate)
+  else()
+    add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer -g)
+    add_link_options(-fsanitize=address,undefined)
+  endif()
+endif()

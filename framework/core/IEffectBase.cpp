@@ -588,6 +588,29 @@ bool IEffectBase::SerializePresets(IStateChunk& chunk)
 int32_t IEffectBase::UnserializePresets(const IStateChunk& chunk, int32_t pos)
 {
     ILockGuard lock(mutex);
+    // A bank that runs out is refused whole. Read as far as it goes, it would leave a slot
+    // named by a cut-off field and the sound switched to a stored preset, although the host
+    // is told that nothing was restored.
+    std::vector<IPresetSlot> slotsBefore;
+    for (const auto& slot : presets)
+        slotsBefore.push_back(*slot);
+    IStateChunk stateBefore;
+    WriteState(stateBefore);
+
+    pos = ReadPresetSlots(chunk, pos);
+    if (pos < 0)
+    {
+        for (size_t i = 0; i < presets.size(); ++i)
+            *presets[i] = slotsBefore[i];
+        ReadState(stateBefore, 0);
+        return pos;
+    }
+    SelectPreset(currentPreset);
+    return pos;
+}
+
+int32_t IEffectBase::ReadPresetSlots(const IStateChunk& chunk, int32_t pos)
+{
     for (size_t i = 0; i < presets.size() && pos >= 0; ++i)
     {
         IPresetSlot& slot = *presets[i];
@@ -625,7 +648,6 @@ int32_t IEffectBase::UnserializePresets(const IStateChunk& chunk, int32_t pos)
             }
         }
     }
-    SelectPreset(currentPreset);
     return pos;
 }
 

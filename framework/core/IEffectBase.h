@@ -147,6 +147,8 @@ public:
     bool SerializeParams(IStateChunk& chunk);
     int32_t UnserializeParams(const IStateChunk& chunk, int32_t pos);
     bool SerializePresets(IStateChunk& chunk);
+    // Reads a bank into the slots and recalls the current preset. A bank that runs out changes
+    // nothing (slots, values) and answers -1.
     int32_t UnserializePresets(const IStateChunk& chunk, int32_t pos);
     static void InitChunkHeader(IStateChunk& chunk);
     // Reads the header written by InitChunkHeader. Returns where the state starts (0 without
@@ -190,6 +192,8 @@ protected:
 private:
     void ParseChannelIO(const char* channelIO);
     void ProcessSlice(int32_t frames, IBlockMode mode);
+    // The bank body into the slots, as far as it goes; the position after it, or -1.
+    int32_t ReadPresetSlots(const IStateChunk& chunk, int32_t pos);
 
     std::vector<IChannelPair> legalPairs;
     IRecursiveMutex mutex;

@@ -1,6 +1,7 @@
 #include "SingleComponentEffect.h"
 
 #include <cmath>
+#include <exception>
 
 using namespace Steinberg;
 using namespace Steinberg::Vst;
@@ -175,7 +176,20 @@ tresult PLUGIN_API SingleComponentEffect::getParamValueByString(ParamID tag, TCh
 {
     if (!string)
         return kInvalidArgument;
-    return EditControllerEx1::getParamValueByString(tag, string, valueNormalized);
+    // The SDK's plain parameters (the preset) answer the number as typed, which may lie
+    // anywhere; a host must only ever see a normalised value. Their text conversion throws on
+    // malformed UTF-16 (a lone surrogate), which must not reach the host.
+    try
+    {
+        const tresult result = EditControllerEx1::getParamValueByString(tag, string, valueNormalized);
+        if (result == kResultOk)
+            valueNormalized = ClampNormalized(valueNormalized);
+        return result;
+    }
+    catch (const std::exception&)
+    {
+        return kResultFalse;
+    }
 }
 
 ParamValue PLUGIN_API SingleComponentEffect::normalizedParamToPlain(ParamID tag, ParamValue valueNormalized)

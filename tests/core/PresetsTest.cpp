@@ -208,12 +208,15 @@ TEST(Presets, DamagedBanksStayInsideTheChunk)
     huge.PutInt32(INT32_MAX);
     huge.PutBytes("abc", 3);
     EXPECT_EQ(effect.UnserializePresets(huge, 0), -1);
-    EXPECT_STREQ(effect.Preset(0)->name, "");
+    EXPECT_STREQ(effect.Preset(0)->name, "empty");  // a refused bank names nothing
+    // Both banks below end with the second slot, marked empty, so that they read whole.
     IStateChunk zeroInName;
     zeroInName.PutInt32(4);
     zeroInName.PutBytes("ab\0c", 4);
     zeroInName.PutFlag(true);
     zeroInName.PutBytes(StateOf(std::vector<double>(19, 0.5)).Data(), 152);
+    zeroInName.PutInt32(0);
+    zeroInName.PutFlag(false);
     effect.UnserializePresets(zeroInName, 0);
     EXPECT_STREQ(effect.Preset(0)->name, "ab");
     IStateChunk longName;
@@ -222,6 +225,8 @@ TEST(Presets, DamagedBanksStayInsideTheChunk)
     longName.PutBytes(name.data(), 500);
     longName.PutFlag(true);
     longName.PutBytes(StateOf(std::vector<double>(19, 0.5)).Data(), 152);
+    longName.PutInt32(0);
+    longName.PutFlag(false);
     effect.UnserializePresets(longName, 0);
     EXPECT_EQ(strlen(effect.Preset(0)->name), IPresetSlot::kNameCapacity - 1);
     EXPECT_EQ(effect.UnserializePresets(longName, -1), -1);
@@ -242,4 +247,38 @@ TEST(Presets, DamagedBanksStayInsideTheChunk)
         const int32_t pos = effect.UnserializePresets(damaged, 0);
         EXPECT_LE(pos, damaged.Size());
     }
+}
+
+TEST(Presets, ABankThatRunsOutChangesNothing)
+{
+    // Cut anywhere, even inside the last slot's state: every slot keeps its name, flag and
+    // state, and the values stay as they were instead of falling back to a stored preset.
+    TestEffect source(2);
+    source.Parameter(2)->SetValueClamped(0.25);
+    source.FillEmptyPresets("Bank", 2);
+    IStateChunk bank;
+    ASSERT_TRUE(source.SerializePresets(bank));
+
+    TestEffect effect(2);
+    effect.Parameter(2)->SetValueClamped(0.75);
+    effect.ModifyCurrentPreset("Mine");
+    effect.Parameter(2)->SetValueClamped(0.5);
+    const std::vector<double> values = Values(effect);
+    IStateChunk stored;
+    stored.PutBytes(effect.Preset(0)->state.Data(), effect.Preset(0)->state.Size());
+    for (int32_t size = 0; size < bank.Size(); ++size)
+    {
+        IStateChunk cut;
+        cut.PutBytes(bank.Data(), size);
+        ASSERT_EQ(effect.UnserializePresets(cut, 0), -1) << size;
+        EXPECT_STREQ(effect.Preset(0)->name, "Mine") << size;
+        EXPECT_STREQ(effect.Preset(1)->name, "empty") << size;
+        EXPECT_FALSE(effect.Preset(1)->initialised) << size;
+        ASSERT_EQ(effect.Preset(0)->state.Size(), stored.Size()) << size;
+        EXPECT_EQ(memcmp(effect.Preset(0)->state.Data(), stored.Data(), stored.Size()), 0) << size;
+        EXPECT_EQ(Values(effect), values) << size;
+    }
+    EXPECT_EQ(effect.UnserializePresets(bank, 0), bank.Size());
+    EXPECT_STREQ(effect.Preset(1)->name, "Bank");
+    EXPECT_EQ(effect.Parameter(2)->Value(), 0.25);
 }

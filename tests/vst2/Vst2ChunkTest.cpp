@@ -1,6 +1,7 @@
 #include "Vst2TestSupport.h"
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace {
@@ -165,10 +166,20 @@ TEST_F(Vst2ChunkTest, ShortChunksApplyTheWholeValuesTheyHoldAndFail)
     EXPECT_EQ(SetChunk(0, std::vector<uint8_t>(kHeader, kHeader + 6)), 0);
     EXPECT_EQ(Values(), now);
 
-    // A bank whose slot runs out, and one with a negative name length.
+    // A bank whose slot runs out, and one with a negative name length. The cut bank is
+    // refused whole: the preset keeps its name and the values stay, instead of falling back
+    // to the stored preset.
     std::vector<uint8_t> bank = GetChunk(0);
     bank.resize(bank.size() - 1);
+    effect->setParameter(effect, TestGainDelay::kGain, 0.3f);
+    const std::vector<double> beforeBank = Values();
+    const std::string presetName = Plugin().Preset(0)->name;
     EXPECT_EQ(SetChunk(0, bank), 0);
+    EXPECT_EQ(Values(), beforeBank);
+    EXPECT_EQ(Plugin().Preset(0)->name, presetName);
+    bank.resize(8 + 2);  // cut inside the name's length
+    EXPECT_EQ(SetChunk(0, bank), 0);
+    EXPECT_EQ(Plugin().Preset(0)->name, presetName);
     std::vector<uint8_t> negative = WithHeader({0xFF, 0xFF, 0xFF, 0xFF, 1, 2, 3});
     EXPECT_EQ(SetChunk(0, negative), 0);
     std::vector<uint8_t> huge = WithHeader({0xFF, 0xFF, 0xFF, 0x7F, 1});

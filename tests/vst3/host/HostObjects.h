@@ -24,7 +24,7 @@ private:
 };
 
 // One parameter's changes within a block.
-class HostParamQueue : public Steinberg::Vst::IParamValueQueue
+class HostParamQueue final : public Steinberg::Vst::IParamValueQueue
 {
 public:
     explicit HostParamQueue(Steinberg::Vst::ParamID id) : paramId(id) {}

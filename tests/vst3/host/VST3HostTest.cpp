@@ -620,6 +620,21 @@ TEST_F(VST3Host, TextsAndValuesRoundTrip)
     UString(huge, 128).fromAscii("on");
     ASSERT_EQ(controller->getParamValueByString(kBypassId, huge, parsed), kResultOk);
     EXPECT_EQ(parsed, 1.0);
+    // The preset, which the SDK reads as a plain number, answers normalised values too.
+    for (const char* number : {"75", "-3", "1e999", "-1e999"})
+    {
+        UString(huge, 128).fromAscii(number);
+        parsed = -1.0;
+        ASSERT_EQ(controller->getParamValueByString(kPresetId, huge, parsed), kResultOk) << number;
+        EXPECT_GE(parsed, 0.0) << number;
+        EXPECT_LE(parsed, 1.0) << number;
+    }
+    // Text that is not even well-formed UTF-16 (a lone surrogate): the preset, whose text the
+    // SDK converts, refuses it; a parameter reads the number before it.
+    TChar loneSurrogate[] = {u'1', 0xD800, u'2', 0};
+    EXPECT_EQ(controller->getParamValueByString(kPresetId, loneSurrogate, parsed), kResultFalse);
+    ASSERT_EQ(controller->getParamValueByString(0, loneSurrogate, parsed), kResultOk);
+    EXPECT_DOUBLE_EQ(parsed, first.ToNormalized(first.Clamp(1.0)));
 }
 
 TEST_F(VST3Host, PlainAndNormalisedValuesConvertBothWays)
