@@ -765,7 +765,7 @@ KERNEL_INLINE void ReadAndChain(const Setup& s, const RunControl& run, const Run
         oddValue[k] = LoadQuad(oddCells);
         StoreQuad(oddCells, QuadOf(0.0));
     }
-    Quad chain = LoadQuad(&run.chainInput[f][0]);
+    Quad chain = LoadQuad(LanesOf(&run.chainInput[f]));
 #pragma GCC unroll 4
     for (int k = 0; k < kPairs; ++k) {
         const Quad evenGain = kTurbulence ? Join(run.gain[f][2 * k], run.gain[f + 1][2 * k]) : QuadOf(s.diffusionGain);
@@ -876,7 +876,7 @@ void ComputeRunGains(const Setup& s, RunControl& run, int count)
     const auto keep = [&run, &hi, &uncertain](int f) {
         int lanes = 0;
         for (int q = 0; q < kQuads; ++q) {
-            StoreQuad(&run.gain[f][2 * q][0], hi[q]);
+            StoreQuad(LanesOf(&run.gain[f][2 * q]), hi[q]);
             lanes |= LaneBits(uncertain[q]) << (4 * q);
         }
         run.uncertainLanes[f] = lanes;
@@ -1026,8 +1026,8 @@ void Render(const Setup& s, Carried& c, RunControl& run, int& writePos, int fram
             } else if (!StepOffsets(c)) {
                 turnOffsets(c);
             }
-            StoreQuad(&run.offset[f][0][0], InterleaveLows(c.offsetL, c.offsetR));
-            StoreQuad(&run.offset[f][2][0], InterleaveHighs(c.offsetL, c.offsetR));
+            StoreQuad(LanesOf(&run.offset[f][0]), InterleaveLows(c.offsetL, c.offsetR));
+            StoreQuad(LanesOf(&run.offset[f][2]), InterleaveHighs(c.offsetL, c.offsetR));
             run.lowestOffset = Min(run.lowestOffset, Min(c.offsetL, c.offsetR));
             run.highestOffset = Max(run.highestOffset, Max(c.offsetL, c.offsetR));
         }

@@ -18,6 +18,10 @@
 typedef double Pair __attribute__((vector_size(16))); // the same type as __m128d
 
 KERNEL_INLINE Pair PairOf(double v) { return Pair{v, v}; }
+// The lanes of Pairs stored side by side, for loads and stores that span several of them. (Taking
+// the address of one lane is a GCC extension.)
+KERNEL_INLINE double* LanesOf(Pair* p) { return reinterpret_cast<double*>(p); }
+KERNEL_INLINE const double* LanesOf(const Pair* p) { return reinterpret_cast<const double*>(p); }
 KERNEL_INLINE Pair LoadPair(const double* p) { return _mm_loadu_pd(p); }
 KERNEL_INLINE void StorePair(double* p, Pair v) { _mm_storeu_pd(p, v); }
 KERNEL_INLINE Pair AbsPair(Pair v) { return _mm_andnot_pd(PairOf(-0.0), v); }
