@@ -466,8 +466,7 @@ struct Carried {
     // its midpoint far away).
     Quad offsetL, offsetR, stepL, stepR;
     Quad depth, midpoint;
-    Quad lastDeviation[ReverbEngine::kMaxLines / 2]; // last frame's centred deviations, per pair {L, R, L, R}
-    Quad lastGain[ReverbEngine::kMaxLines / 2];      // last frame's stage gains, likewise
+    Quad written; // the bits of every value written into the lines and wet histories, or-ed
 };
 
 // Control values of the frames of one run; the gains are computed four frames at a time, so
@@ -697,6 +696,7 @@ KERNEL_INLINE Pair FilterInput(const Setup& s, Carried& c, Pair in, Pair taps, P
 KERNEL_INLINE Quad Damp(const Setup& s, Carried& c, int k, Quad p)
 {
     const Quad J = FlushTiny(p * s.shelfB0 + c.shelfZ1[k]);
+    c.written = BitOr(c.written, J);
     c.shelfZ1[k] = (c.shelfZ2[k] - J * s.shelfA1) + p * s.shelfB1;
     c.shelfZ2[k] = p * s.shelfB2 - J * s.shelfA2;
     return J;
@@ -736,6 +736,7 @@ KERNEL_INLINE void RenderFrame(const Setup& s, Carried& c, const RunControl& run
 
     // Wet history: written first, so a pre-delay of 0 reads this frame's chain output.
     StorePair(cells.historyWrite + 2 * f, chain);
+    c.written = BitOr(c.written, Join(chain, chain));
     const Pair wet = LoadPair(cells.preDelayRead + 2 * f);
     const Pair result = (in * s.dryShare - wet * s.mix) * s.outputGain;
     outLeft[f] = result[0];
@@ -795,6 +796,7 @@ KERNEL_INLINE void DampAndWrite(const Setup& s, Carried& c, const RunControl& ru
     }
 
     // Wet history: written first, so a pre-delay of 0 reads this frame's chain output.
+    c.written = BitOr(c.written, chains.output);
     StorePair(cells.historyWrite + 2 * f, Low(chains.output));
     const Pair wet0 = LoadPair(cells.preDelayRead + 2 * f);
     StorePair(cells.historyWrite + 2 * f + 2, High(chains.output));
@@ -919,17 +921,44 @@ void ComputeRunGains(const Setup& s, RunControl& run, int count)
     }
 }
 
-// The last frame's deviations and gains, for the engine.
-void KeepLastGains(Carried& c, const RunControl& run, int count)
+// The deviations and stage gains of the frame the walks stand at, per line, computed afresh
+// rather than stepped along a run: so the engine keeps the same values whichever way a frame
+// was reached, through runs of any length or the idle path.
+struct FrameGains {
+    double deviationL[ReverbEngine::kMaxLines], deviationR[ReverbEngine::kMaxLines];
+    double gainL[ReverbEngine::kMaxLines], gainR[ReverbEngine::kMaxLines];
+};
+
+FrameGains GainsOfWalks(const Carried& c, double diffusionGain, const LogOfBase& log)
 {
-    const int group = (count - 1) / 4;
-    const int lane = (count - 1) % 4;
-    for (int k = 0; k < ReverbEngine::kMaxLines / 2; ++k) {
-        c.lastDeviation[k] =
-            QuadOfLanes(Lane(run.deviationL[group][2 * k], lane), Lane(run.deviationR[group][2 * k], lane),
-                        Lane(run.deviationL[group][2 * k + 1], lane), Lane(run.deviationR[group][2 * k + 1], lane));
-        c.lastGain[k] = Join(run.gain[count - 1][2 * k], run.gain[count - 1][2 * k + 1]);
+    constexpr int kLines = ReverbEngine::kMaxLines;
+    constexpr int kQuads = kLines / 2;
+    Quad walks[4][4]; // the frame four times over: ComputeExponents takes four frames
+    for (int row = 0; row < 4; ++row) {
+        walks[row][0] = c.walkA[0];
+        walks[row][1] = c.walkA[1];
+        walks[row][2] = c.walkB[0];
+        walks[row][3] = c.walkB[1];
     }
+    Quad exponent[4][kQuads], deviationL[kLines], deviationR[kLines];
+    ComputeExponents(walks, exponent, deviationL, deviationR);
+    Quad hi[kQuads], lo[kQuads];
+    QuadMask uncertain[kQuads];
+    PowFromLog<kQuads>(log, exponent[0], hi, lo, uncertain);
+
+    FrameGains g;
+    for (int q = 0; q < kQuads; ++q) {
+        const int bits = LaneBits(uncertain[q]);
+        double* gains[4] = {&g.gainL[2 * q], &g.gainR[2 * q], &g.gainL[2 * q + 1], &g.gainR[2 * q + 1]};
+        for (int lane = 0; lane < 4; ++lane)
+            *gains[lane] = (bits >> lane & 1) != 0 ? __builtin_pow(diffusionGain, Lane(exponent[0][q], lane))
+                                                   : Lane(hi[q], lane);
+    }
+    for (int i = 0; i < kLines; ++i) {
+        g.deviationL[i] = Lane(deviationL[i], 0);
+        g.deviationR[i] = Lane(deviationR[i], 0);
+    }
+    return g;
 }
 
 // Renders count frames from write position wp0; no position wraps inside the run.
@@ -952,10 +981,8 @@ void RenderRun(const Setup& s, Carried& c, RunControl& run, int wp0, int count, 
         run.chainInput[f] = FilterInput(s, c, run.routed[f], c.taps, CrossPair(c.taps, taps));
         c.taps = taps;
     }
-    if constexpr (kTurbulence) {
+    if constexpr (kTurbulence)
         ComputeRunGains(s, run, count);
-        KeepLastGains(c, run, count);
-    }
 
     // Pairs of frames, software-pipelined: the reads and all-pass chains of the next two
     // frames run ahead of the damping and writes of these two, so the chains follow each other
@@ -993,8 +1020,51 @@ int FramesBeforeWrap(const Setup& s, int writePos)
     return lowest;
 }
 
-// The whole call: runs of control values, then of signal. turnWalks and turnOffsets run the
-// engine's scalar step for a frame in which a walk or an offset turns.
+// One frame of the walks and offsets. Quiet ones cannot turn within the current run, so they
+// just move by their steps; turnWalks and turnOffsets run the engine's scalar step for a frame
+// in which a walk or an offset turns.
+template <bool kTurbulence, class TurnWalks, class TurnOffsets>
+KERNEL_INLINE void StepGenerators(Carried& c, bool walksQuiet, bool offsetsQuiet, TurnWalks& turnWalks,
+                                  TurnOffsets& turnOffsets)
+{
+    if constexpr (kTurbulence) {
+        if (walksQuiet)
+            AddWalkSteps(c);
+        else if (!StepWalks(c))
+            turnWalks(c);
+    }
+    if (offsetsQuiet) {
+        c.offsetL += c.stepL;
+        c.offsetR += c.stepR;
+    } else if (!StepOffsets(c)) {
+        turnOffsets(c);
+    }
+}
+
+// The generators alone, for a network at rest: longer runs, as nothing else needs the frames.
+template <bool kTurbulence, class TurnWalks, class TurnOffsets>
+void AdvanceIdle(Carried& c, int frames, TurnWalks turnWalks, TurnOffsets turnOffsets)
+{
+    constexpr int kIdleRunFrames = 64;
+    for (int start = 0; start < frames; start += kIdleRunFrames) {
+        const int count = frames - start < kIdleRunFrames ? frames - start : kIdleRunFrames;
+        const bool walksQuiet = !kTurbulence || WalksStayInside(c, count);
+        const bool offsetsQuiet = OffsetsStayClear(c, count);
+        if (walksQuiet && offsetsQuiet) {
+            for (int f = 0; f < count; ++f) {
+                if constexpr (kTurbulence)
+                    AddWalkSteps(c);
+                c.offsetL += c.stepL;
+                c.offsetR += c.stepR;
+            }
+        } else {
+            for (int f = 0; f < count; ++f)
+                StepGenerators<kTurbulence>(c, walksQuiet, offsetsQuiet, turnWalks, turnOffsets);
+        }
+    }
+}
+
+// The whole call: runs of control values, then of signal.
 template <int kLines, bool kTurbulence, class TurnWalks, class TurnOffsets>
 void Render(const Setup& s, Carried& c, RunControl& run, int& writePos, int frames, double* outLeft,
             double* outRight, TurnWalks turnWalks, TurnOffsets turnOffsets)
@@ -1010,21 +1080,12 @@ void Render(const Setup& s, Carried& c, RunControl& run, int& writePos, int fram
         run.lowestOffset = Min(c.offsetL, c.offsetR);
         run.highestOffset = Max(c.offsetL, c.offsetR);
         for (int f = 0; f < count; ++f) {
+            StepGenerators<kTurbulence>(c, walksQuiet, offsetsQuiet, turnWalks, turnOffsets);
             if constexpr (kTurbulence) {
-                if (walksQuiet)
-                    AddWalkSteps(c);
-                else if (!StepWalks(c))
-                    turnWalks(c);
                 run.walks[f][0] = c.walkA[0];
                 run.walks[f][1] = c.walkA[1];
                 run.walks[f][2] = c.walkB[0];
                 run.walks[f][3] = c.walkB[1];
-            }
-            if (offsetsQuiet) {
-                c.offsetL += c.stepL;
-                c.offsetR += c.stepR;
-            } else if (!StepOffsets(c)) {
-                turnOffsets(c);
             }
             StoreQuad(LanesOf(&run.offset[f][0]), InterleaveLows(c.offsetL, c.offsetR));
             StoreQuad(LanesOf(&run.offset[f][2]), InterleaveHighs(c.offsetL, c.offsetR));
@@ -1068,7 +1129,7 @@ void StoreEvenLines(double* perLine, int pairs, Quad v)
 } // namespace
 
 template <ReverbKernel kKernel>
-void ReverbFastKernel<kKernel>::Process(ReverbEngine& e, const double* const* inputs, double* const* outputs,
+bool ReverbFastKernel<kKernel>::Process(ReverbEngine& e, const double* const* inputs, double* const* outputs,
                                         int frames)
 {
     const int lines = e.lineCount;
@@ -1110,56 +1171,22 @@ void ReverbFastKernel<kKernel>::Process(ReverbEngine& e, const double* const* in
         c.shelfZ1[k] = QuadOfLanes(e.shelfZ1L[2 * k], e.shelfZ1R[2 * k], e.shelfZ1L[2 * k + 1], e.shelfZ1R[2 * k + 1]);
         c.shelfZ2[k] = QuadOfLanes(e.shelfZ2L[2 * k], e.shelfZ2R[2 * k], e.shelfZ2L[2 * k + 1], e.shelfZ2R[2 * k + 1]);
     }
+    c.written = QuadOf(0.0);
 
     // Walks and offsets live in the engine's arrays whenever the engine's own scalar steps
     // run, and in vectors in between.
-    const auto loadWalks = [&e](Carried& v) {
-        for (int h = 0; h < 2; ++h) {
-            v.walkA[h] = LoadQuad(e.turbWalkA + 4 * h);
-            v.walkB[h] = LoadQuad(e.turbWalkB + 4 * h);
-            v.stepA[h] = LoadQuad(e.turbStepA + 4 * h);
-            v.stepB[h] = LoadQuad(e.turbStepB + 4 * h);
-        }
-    };
-    const auto storeWalks = [&e](const Carried& v) {
-        for (int h = 0; h < 2; ++h) {
-            StoreQuad(e.turbWalkA + 4 * h, v.walkA[h]);
-            StoreQuad(e.turbWalkB + 4 * h, v.walkB[h]);
-            StoreQuad(e.turbStepA + 4 * h, v.stepA[h]);
-            StoreQuad(e.turbStepB + 4 * h, v.stepB[h]);
-        }
-    };
-    const auto loadOffsets = [&e, pairs](Carried& v) {
-        v.offsetL = EvenLines(e.modOffsetL, pairs, -1.0);
-        v.offsetR = EvenLines(e.modOffsetR, pairs, -1.0);
-        v.stepL = EvenLines(e.modStepL, pairs, 0.0);
-        v.stepR = EvenLines(e.modStepR, pairs, 0.0);
-    };
-    const auto storeOffsets = [&e, pairs](const Carried& v) {
-        StoreEvenLines(e.modOffsetL, pairs, v.offsetL);
-        StoreEvenLines(e.modOffsetR, pairs, v.offsetR);
-        StoreEvenLines(e.modStepL, pairs, v.stepL);
-        StoreEvenLines(e.modStepR, pairs, v.stepR);
-    };
-    const auto turnWalks = [&e, &loadWalks, &storeWalks](Carried& v) {
-        storeWalks(v);
+    const auto turnWalks = [&e](Carried& v) {
+        StoreWalks(e, v);
         e.WalkTurbulence();
-        loadWalks(v);
+        LoadWalks(e, v);
     };
-    const auto turnOffsets = [&e, &loadOffsets, &storeOffsets](Carried& v) {
-        storeOffsets(v);
+    const auto turnOffsets = [&e](Carried& v) {
+        StoreOffsets(e, v);
         e.AdvanceModulation();
-        loadOffsets(v);
+        LoadOffsets(e, v);
     };
-    loadWalks(c);
-    loadOffsets(c);
-    double depth[ReverbEngine::kMaxLines];
-    for (int i = 0; i < ReverbEngine::kMaxLines; ++i)
-        depth[i] = e.modDepthL[i];
-    c.depth = EvenLines(depth, pairs, 2.0);
-    c.midpoint = -c.depth * 0.5;
-    if (pairs < 4) // the missing pair's lane, at -1 with step 0, must never turn
-        c.midpoint = QuadOfLanes(Lane(c.midpoint, 0), Lane(c.midpoint, 1), Lane(c.midpoint, 2), 1000.0);
+    LoadWalks(e, c);
+    LoadOffsets(e, c);
 
     // The run's control values live in the engine, not on the (host's) audio thread's stack.
     static_assert(sizeof(RunControl) <= ReverbEngine::kKernelScratchBytes, "the engine's scratch holds a run");
@@ -1189,25 +1216,128 @@ void ReverbFastKernel<kKernel>::Process(ReverbEngine& e, const double* const* in
         e.shelfZ2L[2 * k + 1] = Lane(c.shelfZ2[k], 2);
         e.shelfZ2R[2 * k + 1] = Lane(c.shelfZ2[k], 3);
     }
-    storeOffsets(c);
-    if (lines == 8) {
-        storeWalks(c);
-        for (int k = 0; k < pairs; ++k) {
-            e.turbDevL[2 * k] = Lane(c.lastDeviation[k], 0);
-            e.turbDevR[2 * k] = Lane(c.lastDeviation[k], 1);
-            e.turbDevL[2 * k + 1] = Lane(c.lastDeviation[k], 2);
-            e.turbDevR[2 * k + 1] = Lane(c.lastDeviation[k], 3);
-            e.stageGainL[2 * k] = Lane(c.lastGain[k], 0);
-            e.stageGainR[2 * k] = Lane(c.lastGain[k], 1);
-            e.stageGainL[2 * k + 1] = Lane(c.lastGain[k], 2);
-            e.stageGainR[2 * k + 1] = Lane(c.lastGain[k], 3);
-        }
-    } else {
-        for (int i = 0; i < lines; ++i) {
+    StoreOffsets(e, c);
+    if (lines == 8)
+        StoreWalks(e, c);
+    StoreLastGains(e);
+    return AllBitsZero(c.written);
+}
+
+template <ReverbKernel kKernel>
+void ReverbFastKernel<kKernel>::AdvanceGenerators(ReverbEngine& e, int frames)
+{
+    Carried c;
+    const auto turnWalks = [&e](Carried& v) {
+        StoreWalks(e, v);
+        e.WalkTurbulence();
+        LoadWalks(e, v);
+    };
+    const auto turnOffsets = [&e](Carried& v) {
+        StoreOffsets(e, v);
+        e.AdvanceModulation();
+        LoadOffsets(e, v);
+    };
+    LoadWalks(e, c);
+    LoadOffsets(e, c);
+    if (e.lineCount == 8)
+        AdvanceIdle<true>(c, frames, turnWalks, turnOffsets);
+    else
+        AdvanceIdle<false>(c, frames, turnWalks, turnOffsets);
+    StoreOffsets(e, c);
+    if (e.lineCount == 8)
+        StoreWalks(e, c);
+}
+
+template <ReverbKernel kKernel>
+void ReverbFastKernel<kKernel>::StoreLastGains(ReverbEngine& e)
+{
+    const double diffusionGain = e.paramDiffusion * 0.5 + 0.5;
+    if (e.lineCount != 8) { // Turbulence Off
+        for (int i = 0; i < e.lineCount; ++i) {
             e.turbDevL[i] = 0.0;
             e.turbDevR[i] = 0.0;
-            e.stageGainL[i] = s.diffusionGain;
-            e.stageGainR[i] = s.diffusionGain;
+            e.stageGainL[i] = diffusionGain;
+            e.stageGainR[i] = diffusionGain;
         }
+        return;
     }
+    Carried c;
+    LoadWalks(e, c);
+    const FrameGains g = GainsOfWalks(c, diffusionGain, SplitLog(e.diffusionLogHi, e.diffusionLogLo));
+    for (int i = 0; i < ReverbEngine::kMaxLines; ++i) {
+        e.turbDevL[i] = g.deviationL[i];
+        e.turbDevR[i] = g.deviationR[i];
+        e.stageGainL[i] = g.gainL[i];
+        e.stageGainR[i] = g.gainR[i];
+    }
+}
+
+template <ReverbKernel kKernel>
+bool ReverbFastKernel<kKernel>::IsSilent(const double* samples, int frames)
+{
+    if (samples == nullptr)
+        return true;
+    Quad bits = QuadOf(0.0);
+    int n = 0;
+    for (; n + 4 <= frames; n += 4)
+        bits = BitOr(bits, LoadQuad(samples + n));
+    double rest[4] = {0.0, 0.0, 0.0, 0.0};
+    for (int k = 0; n + k < frames; ++k)
+        rest[k] = samples[n + k];
+    return AllBitsZero(BitOr(bits, LoadQuad(rest)));
+}
+
+template <ReverbKernel kKernel>
+template <class Carried>
+void ReverbFastKernel<kKernel>::LoadWalks(const ReverbEngine& e, Carried& c)
+{
+    for (int h = 0; h < 2; ++h) {
+        c.walkA[h] = LoadQuad(e.turbWalkA + 4 * h);
+        c.walkB[h] = LoadQuad(e.turbWalkB + 4 * h);
+        c.stepA[h] = LoadQuad(e.turbStepA + 4 * h);
+        c.stepB[h] = LoadQuad(e.turbStepB + 4 * h);
+    }
+}
+
+template <ReverbKernel kKernel>
+template <class Carried>
+void ReverbFastKernel<kKernel>::StoreWalks(ReverbEngine& e, const Carried& c)
+{
+    for (int h = 0; h < 2; ++h) {
+        StoreQuad(e.turbWalkA + 4 * h, c.walkA[h]);
+        StoreQuad(e.turbWalkB + 4 * h, c.walkB[h]);
+        StoreQuad(e.turbStepA + 4 * h, c.stepA[h]);
+        StoreQuad(e.turbStepB + 4 * h, c.stepB[h]);
+    }
+}
+
+// Only the even lines' offsets move; a missing fourth pair sits still at -1 with step 0 and a
+// midpoint far away, so that it never turns.
+template <ReverbKernel kKernel>
+template <class Carried>
+void ReverbFastKernel<kKernel>::LoadOffsets(const ReverbEngine& e, Carried& c)
+{
+    const int pairs = e.lineCount / 2;
+    c.offsetL = EvenLines(e.modOffsetL, pairs, -1.0);
+    c.offsetR = EvenLines(e.modOffsetR, pairs, -1.0);
+    c.stepL = EvenLines(e.modStepL, pairs, 0.0);
+    c.stepR = EvenLines(e.modStepR, pairs, 0.0);
+    double depth[ReverbEngine::kMaxLines];
+    for (int i = 0; i < ReverbEngine::kMaxLines; ++i)
+        depth[i] = e.modDepthL[i];
+    c.depth = EvenLines(depth, pairs, 2.0);
+    c.midpoint = -c.depth * 0.5;
+    if (pairs < 4)
+        c.midpoint = QuadOfLanes(Lane(c.midpoint, 0), Lane(c.midpoint, 1), Lane(c.midpoint, 2), 1000.0);
+}
+
+template <ReverbKernel kKernel>
+template <class Carried>
+void ReverbFastKernel<kKernel>::StoreOffsets(ReverbEngine& e, const Carried& c)
+{
+    const int pairs = e.lineCount / 2;
+    StoreEvenLines(e.modOffsetL, pairs, c.offsetL);
+    StoreEvenLines(e.modOffsetR, pairs, c.offsetR);
+    StoreEvenLines(e.modStepL, pairs, c.stepL);
+    StoreEvenLines(e.modStepR, pairs, c.stepR);
 }

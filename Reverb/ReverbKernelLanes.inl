@@ -66,6 +66,8 @@ KERNEL_INLINE Quad Select(QuadMask m, Quad ifTrue, Quad ifFalse)
 }
 KERNEL_INLINE Quad ZeroWhere(QuadMask m, Quad q) { return {_mm256_andnot_pd(m.v, q.v)}; }
 KERNEL_INLINE Quad Abs(Quad q) { return {_mm256_andnot_pd(_mm256_set1_pd(-0.0), q.v)}; }
+KERNEL_INLINE Quad BitOr(Quad a, Quad b) { return {_mm256_or_pd(a.v, b.v)}; }
+KERNEL_INLINE bool AllBitsZero(Quad q) { return _mm256_testz_si256(_mm256_castpd_si256(q.v), _mm256_castpd_si256(q.v)) != 0; }
 
 KERNEL_INLINE Quad Floor(Quad q) { return {_mm256_floor_pd(q.v)}; }
 // Lanes that hold whole numbers, converted to int.
@@ -172,6 +174,12 @@ KERNEL_INLINE Quad Abs(Quad q)
 {
     const __m128d sign = _mm_set1_pd(-0.0);
     return {_mm_andnot_pd(sign, q.lo), _mm_andnot_pd(sign, q.hi)};
+}
+KERNEL_INLINE Quad BitOr(Quad a, Quad b) { return {_mm_or_pd(a.lo, b.lo), _mm_or_pd(a.hi, b.hi)}; }
+KERNEL_INLINE bool AllBitsZero(Quad q)
+{
+    const __m128i bits = _mm_castpd_si128(_mm_or_pd(q.lo, q.hi));
+    return _mm_movemask_epi8(_mm_cmpeq_epi8(bits, _mm_setzero_si128())) == 0xffff;
 }
 
 // Truncation, then one down where that rounded up (negative non-integers); exact for
