@@ -296,14 +296,28 @@ KERNEL_INLINE void PowFromLog(const LogOfBase& log, const Quad* y, Quad* power, 
 KERNEL_INLINE Quad KernelNear(Quad t) { return (t * 1.5 - 2.5) * t * t + 1.0; }
 KERNEL_INLINE Quad KernelFar(Quad t) { return (2.5 - t * 0.5) * t * t + (2.0 - t * 4.0); }
 
-// How one line pair is read and spread in one frame: the even line is read between cells at
-// its modulated position, the odd line spread there, each in both banks. Weights are kept in
-// the arrangement their one use needs, {left, right} per tap.
-struct PairTaps {
-    Quad readNear;  // k(1 + d) and k(d): the even line's cells im1 and i0
-    Quad readFar;   // k(1 - d) and k(2 - d): cells i1 and i2
+// The four weights of one pair's positions {even line left, right, odd line left, right} at
+// fractions d past their cells i0, computed as in the reference, in the arrangement their one
+// use needs: {left, right} per cell.
+struct PairWeights {
+    Quad readNear;   // k(1 + d) and k(d): the even line's cells im1 and i0
+    Quad readFar;    // k(1 - d) and k(2 - d): cells i1 and i2
     Quad spreadNear; // the same for the odd line's spread
     Quad spreadFar;
+};
+
+KERNEL_INLINE PairWeights WeightsAt(Quad d)
+{
+    const Quad atI0 = KernelNear(d);
+    const Quad atI1 = KernelNear(1.0 - d);
+    const Quad atIm1 = KernelFar(1.0 + d);
+    const Quad atI2 = KernelFar(2.0 - d);
+    return {Lows(atIm1, atI0), Lows(atI1, atI2), Highs(atIm1, atI0), Highs(atI1, atI2)};
+}
+
+// How one line pair is read and spread in one frame: the even line is read between cells at
+// its modulated position, the odd line spread there, each in both banks.
+struct PairTaps : PairWeights {
     // Cell im1 of each position {read left, read right, spread left, spread right}, the
     // spread ones at their bank's half; for positions near the ends of a line, the line's start.
     const double* cell[4];
@@ -329,14 +343,7 @@ KERNEL_INLINE void LocateTaps(Quad q, const double* const* lines, PairTaps& t)
     const Quad d = q - whole;
     const __m128i i0 = ToInts(whole);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(t.i0), i0);
-    const Quad atI0 = KernelNear(d);
-    const Quad atI1 = KernelNear(1.0 - d);
-    const Quad atIm1 = KernelFar(1.0 + d);
-    const Quad atI2 = KernelFar(2.0 - d);
-    t.readNear = Lows(atIm1, atI0);
-    t.readFar = Lows(atI1, atI2);
-    t.spreadNear = Highs(atIm1, atI0);
-    t.spreadFar = Highs(atI1, atI2);
+    static_cast<PairWeights&>(t) = WeightsAt(d);
 
     // Inside: 1 <= i0 <= capacity - 3, so that cells i0 - 1 .. i0 + 2 exist.
     const __m128i inside = _mm_and_si128(_mm_cmpgt_epi32(i0, _mm_setzero_si128()),
@@ -363,18 +370,21 @@ KERNEL_INLINE WrappedTaps WrapTaps(int i0)
     return t;
 }
 
-// Interpolated read of the even line, both banks, where no cell wraps. Sums in the
-// reference's grouping: (k(2-d) line[i2] + k(1+d) line[im1]) + (k(1-d) line[i1] + k(d) line[i0]).
-KERNEL_INLINE Pair ReadEvenInside(const PairTaps& t)
+// Interpolated read of the even line, both banks, where no cell wraps: left and right point at
+// cell im1 of each bank's position. Sums in the reference's grouping:
+// (k(2-d) line[i2] + k(1+d) line[im1]) + (k(1-d) line[i1] + k(d) line[i0]).
+KERNEL_INLINE Pair ReadEvenAt(const double* left, const double* right, const PairWeights& w)
 {
     // Cells im1, i0 and i1, i2 around each bank's position; each load brings both banks, and
     // each bank keeps its own.
-    const Quad nearCells = LeftOfRightOf(LoadQuad(t.cell[0]), LoadQuad(t.cell[1]));
-    const Quad farCells = LeftOfRightOf(LoadQuad(t.cell[0] + 4), LoadQuad(t.cell[1] + 4));
-    const Quad a = t.readNear * nearCells;
-    const Quad b = t.readFar * farCells;
+    const Quad nearCells = LeftOfRightOf(LoadQuad(left), LoadQuad(right));
+    const Quad farCells = LeftOfRightOf(LoadQuad(left + 4), LoadQuad(right + 4));
+    const Quad a = w.readNear * nearCells;
+    const Quad b = w.readFar * farCells;
     return (High(b) + Low(a)) + (Low(b) + High(a));
 }
+
+KERNEL_INLINE Pair ReadEvenInside(const PairTaps& t) { return ReadEvenAt(t.cell[0], t.cell[1], t); }
 
 KERNEL_INLINE Pair ReadEven(const double* line, const PairTaps& t)
 {
@@ -477,7 +487,7 @@ struct RunControl {
     Pair routed[kRunFrames];
     Pair chainInput[kRunFrames];                          // after far echo, low cut and high cut
     Quad walks[kRunFrames + 3][4];                        // A 0-3, A 4-7, B 0-3, B 4-7 after the step
-    PairTaps taps[kRunFrames][ReverbEngine::kMaxLines / 2];
+    Quad fraction[kRunFrames][ReverbEngine::kMaxLines / 2]; // per pair: d of each position (steady stretches)
     Quad exponent[kRunFrames + 3][ReverbEngine::kMaxLines / 2]; // 1 / (e + 1), per frame {line 2q L, R, 2q+1 L, R}
     Pair gain[kRunFrames][ReverbEngine::kMaxLines];             // per line {left, right}; Turbulence On
     int uncertainLanes[kRunFrames]; // bit 4 q + n: lane n of the frame's exponent vector q is uncertain
@@ -644,6 +654,7 @@ template <int kLines>
 struct RunCells {
     static constexpr int kPairs = kLines / 2;
     double* oddRead[kPairs];   // cells the odd lines are read (and cleared) at
+    int oddReadCell[kPairs];   // their index in the line
     double* evenWrite[kPairs]; // the even lines' write cells
     Quad positions[kPairs];    // {even read position x2, odd spread position x2}, as doubles
     const double* lineStarts[kPairs][4]; // {even, even, odd, odd + 1}: where each lane's cells start
@@ -657,6 +668,7 @@ struct RunCells {
             const int evenPos = Wrap(wp0 - s.length[2 * k]);
             const int oddPos = Wrap(wp0 - s.length[2 * k + 1]);
             oddRead[k] = s.lines[2 * k + 1] + 2 * oddPos;
+            oddReadCell[k] = oddPos;
             evenWrite[k] = s.lines[2 * k] + 2 * wp0;
             const double spreadBase = wp0 - s.pairDepth[k];
             positions[k] = QuadOfLanes(evenPos, evenPos, spreadBase, spreadBase);
@@ -672,11 +684,15 @@ struct RunCells {
 
     // The four positions of pair k in frame f: the even line's read position and the odd
     // line's spread position, each moved by the bank's offset, + 0.25, as in the reference.
-    KERNEL_INLINE void Locate(RunControl& run, int f, int k) const
+    KERNEL_INLINE Quad Position(const RunControl& run, int f, int k) const
     {
         const Pair offset = run.offset[f][k];
-        const Quad q = (positions[k] + static_cast<double>(f) - Join(offset, offset)) + 0.25;
-        LocateTaps(q, lineStarts[k], run.taps[f][k]);
+        return (positions[k] + static_cast<double>(f) - Join(offset, offset)) + 0.25;
+    }
+
+    KERNEL_INLINE void Locate(const RunControl& run, int f, int k, PairTaps& taps) const
+    {
+        LocateTaps(Position(run, f, k), lineStarts[k], taps);
     }
 };
 
@@ -713,7 +729,8 @@ KERNEL_INLINE void RenderFrame(const Setup& s, Carried& c, const RunControl& run
 
 #pragma GCC unroll 4
     for (int k = 0; k < kPairs; ++k) {
-        const PairTaps& w = run.taps[f][k];
+        PairTaps w;
+        cells.Locate(run, f, k, w);
         const Pair evenValue = ReadEven(s.lines[2 * k], w);
         double* oddCell = cells.oddRead[k] + 2 * f;
         const Pair oddValue = LoadPair(oddCell);
@@ -743,25 +760,167 @@ KERNEL_INLINE void RenderFrame(const Setup& s, Carried& c, const RunControl& run
     outRight[f] = result[1];
 }
 
+// ---- Steady stretches ----------------------------------------------------------------------
+//
+// Mostly every position of a run moves on by exactly one cell per frame (an offset moves by a
+// thousandth of a cell or so). In such a stretch the cells of every read and spread follow from
+// its first frame, and the odd lines' spreads are gathered in registers: each frame adds its
+// products to a window of the four cells around its position, which then moves on by a cell,
+// storing the cell it leaves (no later frame of the stretch spreads into it) and loading the one
+// it reaches. Every cell still receives the reference's additions in the reference's order.
+//
+// Frames are rendered in pairs, software-pipelined: the reads and all-pass chains of the next two
+// frames run ahead of the damping and writes of these two, so the chains follow each other
+// without waiting for the writes. Frames thus read up to three frames ahead of the writes.
+
+// Frames `first` onwards while every position of every pair moves by one cell per frame; keeps
+// the fractions d of those frames and the cells i0 of the first. Returns where the stretch ends.
+template <int kLines>
+int SteadyStretch(RunControl& run, const RunCells<kLines>& cells, int first, int count, Quad* firstCell)
+{
+    constexpr int kPairs = kLines / 2;
+    Quad expected[kPairs];
+#pragma GCC unroll 4
+    for (int k = 0; k < kPairs; ++k) {
+        const Quad q = cells.Position(run, first, k);
+        firstCell[k] = Floor(q);
+        run.fraction[first][k] = q - firstCell[k];
+        expected[k] = firstCell[k];
+    }
+    for (int f = first + 1; f < count; ++f) {
+        QuadMask steady = EveryLane();
+#pragma GCC unroll 4
+        for (int k = 0; k < kPairs; ++k) {
+            const Quad q = cells.Position(run, f, k);
+            const Quad whole = Floor(q);
+            run.fraction[f][k] = q - whole;
+            expected[k] = expected[k] + 1.0;
+            steady = steady & Equal(whole, expected[k]);
+        }
+        if (!AllLanes(steady))
+            return f;
+    }
+    return count;
+}
+
+// Where a steady stretch reads and spreads: cell im1 of each position in the stretch's first
+// frame (the right spread at its bank's half); every frame moves each on by a stereo cell.
+template <int kLines>
+struct SteadyCells {
+    static constexpr int kPairs = kLines / 2;
+    int first;
+    int i0[kPairs][4];
+    const double* evenLeft[kPairs];
+    const double* evenRight[kPairs];
+    double* oddLeft[kPairs];
+    double* oddRight[kPairs];
+
+    SteadyCells(const Setup& s, const Quad* firstCell, int firstFrame) : first(firstFrame)
+    {
+        for (int k = 0; k < kPairs; ++k) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(i0[k]), ToInts(firstCell[k]));
+            evenLeft[k] = s.lines[2 * k] + 2 * (i0[k][0] - 1);
+            evenRight[k] = s.lines[2 * k] + 2 * (i0[k][1] - 1);
+            oddLeft[k] = s.lines[2 * k + 1] + 2 * (i0[k][2] - 1);
+            oddRight[k] = s.lines[2 * k + 1] + 1 + 2 * (i0[k][3] - 1);
+        }
+    }
+
+    KERNEL_INLINE int Cell(int f) const { return 2 * (f - first); }
+
+    // Whether frames first .. end - 1 may run this way: every cell they touch lies inside its
+    // line (a window reaches one cell beyond i0 + 2), and no odd line is read near its window,
+    // where the read would run ahead of spreads still to come (the window holds the cells
+    // i0 - 1 .. i0 + 3, and reads run up to three frames ahead).
+    bool IsSafe(const RunCells<kLines>& cells, int end) const
+    {
+        constexpr int kWindowReach = 8;
+        const int frames = end - first;
+        for (int k = 0; k < kPairs; ++k) {
+            for (int lane = 0; lane < 4; ++lane)
+                if (i0[k][lane] < 1 || i0[k][lane] + frames + 2 > kCapacity - 1)
+                    return false;
+            const int oddRead = cells.oddReadCell[k] + first;
+            for (int lane = 2; lane < 4; ++lane) {
+                const int distance = i0[k][lane] - oddRead;
+                if (distance >= -kWindowReach && distance <= kWindowReach)
+                    return false;
+            }
+        }
+        return true;
+    }
+};
+
+// The odd lines' windows: cells im1, i0 and i1, i2 of each pair's spread, {left, right} per cell.
+template <int kLines>
+struct SpreadWindows {
+    Quad nearCells[kLines / 2];
+    Quad farCells[kLines / 2];
+};
+
+template <int kLines>
+KERNEL_INLINE void LoadWindows(const SteadyCells<kLines>& at, int f, SpreadWindows<kLines>& w)
+{
+    const int cell = at.Cell(f);
+    for (int k = 0; k < kLines / 2; ++k) {
+        const double* l = at.oddLeft[k] + cell;
+        const double* r = at.oddRight[k] + cell;
+        w.nearCells[k] = Join(LoadPairFrom(l, r), LoadPairFrom(l + 2, r + 2));
+        w.farCells[k] = Join(LoadPairFrom(l + 4, r + 4), LoadPairFrom(l + 6, r + 6));
+    }
+}
+
+template <int kLines>
+KERNEL_INLINE void StoreWindows(const SteadyCells<kLines>& at, int f, const SpreadWindows<kLines>& w)
+{
+    const int cell = at.Cell(f);
+    for (int k = 0; k < kLines / 2; ++k) {
+        double* l = at.oddLeft[k] + cell;
+        double* r = at.oddRight[k] + cell;
+        StorePairTo(l, r, Low(w.nearCells[k]));
+        StorePairTo(l + 2, r + 2, High(w.nearCells[k]));
+        StorePairTo(l + 4, r + 4, Low(w.farCells[k]));
+        StorePairTo(l + 6, r + 6, High(w.farCells[k]));
+    }
+}
+
+// One frame's spread of value {left, right, left, right} into a window whose cell im1 sits at
+// left and right; then the window moves on by a cell.
+KERNEL_INLINE void SpreadIntoWindow(Quad& nearCells, Quad& farCells, const PairWeights& w, Quad value, double* left,
+                                    double* right)
+{
+    nearCells += w.spreadNear * value;
+    farCells += w.spreadFar * value;
+    StorePairTo(left, right, Low(nearCells));
+    nearCells = Join(High(nearCells), Low(farCells));
+    farCells = Join(High(farCells), LoadPairFrom(left + 8, right + 8));
+}
+
 // Frames f and f + 1 side by side: their all-pass chains, which do not depend on each other,
 // run in one vector {f L, f R, f+1 L, f+1 R}. Everything that carries from frame to frame
-// (damping, history) still runs frame by frame.
+// (damping, history, spreads) still runs frame by frame.
 template <int kLines>
 struct TwoChains {
     Quad evenStage[kLines / 2]; // each stage's sum, per pair
     Quad oddStage[kLines / 2];
     Quad output;                // the chains' outputs
+    PairWeights weights[2][kLines / 2];
 };
 
 template <int kLines, bool kTurbulence>
-KERNEL_INLINE void ReadAndChain(const Setup& s, const RunControl& run, const RunCells<kLines>& cells, int f,
-                                TwoChains<kLines>& chains)
+KERNEL_INLINE void ReadAndChain(const Setup& s, const RunControl& run, const RunCells<kLines>& cells,
+                                const SteadyCells<kLines>& at, int f, TwoChains<kLines>& chains)
 {
     constexpr int kPairs = kLines / 2;
     Quad evenValue[kPairs], oddValue[kPairs];
+    const int cell = at.Cell(f);
 #pragma GCC unroll 4
     for (int k = 0; k < kPairs; ++k) {
-        evenValue[k] = Join(ReadEvenInside(run.taps[f][k]), ReadEvenInside(run.taps[f + 1][k]));
+        chains.weights[0][k] = WeightsAt(run.fraction[f][k]);
+        chains.weights[1][k] = WeightsAt(run.fraction[f + 1][k]);
+        const Pair now = ReadEvenAt(at.evenLeft[k] + cell, at.evenRight[k] + cell, chains.weights[0][k]);
+        const Pair next = ReadEvenAt(at.evenLeft[k] + cell + 2, at.evenRight[k] + cell + 2, chains.weights[1][k]);
+        evenValue[k] = Join(now, next);
         double* oddCells = cells.oddRead[k] + 2 * f;
         oddValue[k] = LoadQuad(oddCells);
         StoreQuad(oddCells, QuadOf(0.0));
@@ -783,16 +942,21 @@ KERNEL_INLINE void ReadAndChain(const Setup& s, const RunControl& run, const Run
 }
 
 template <int kLines>
-KERNEL_INLINE void DampAndWrite(const Setup& s, Carried& c, const RunControl& run, const RunCells<kLines>& cells, int f,
+KERNEL_INLINE void DampAndWrite(const Setup& s, Carried& c, const RunControl& run, const RunCells<kLines>& cells,
+                                const SteadyCells<kLines>& at, SpreadWindows<kLines>& windows, int f,
                                 const TwoChains<kLines>& chains, double* outLeft, double* outRight)
 {
+    const int cell = at.Cell(f);
 #pragma GCC unroll 4
     for (int k = 0; k < kLines / 2; ++k) {
         const Quad J0 = Damp(s, c, k, Lows(chains.evenStage[k], chains.oddStage[k]));
         const Quad J1 = Damp(s, c, k, Highs(chains.evenStage[k], chains.oddStage[k]));
         StoreQuad(cells.evenWrite[k] + 2 * f, Lows(J0, J1));
-        SpreadOddInside(run.taps[f][k], HighTwice(J0));
-        SpreadOddInside(run.taps[f + 1][k], HighTwice(J1));
+        double* left = at.oddLeft[k] + cell;
+        double* right = at.oddRight[k] + cell;
+        SpreadIntoWindow(windows.nearCells[k], windows.farCells[k], chains.weights[0][k], HighTwice(J0), left, right);
+        SpreadIntoWindow(windows.nearCells[k], windows.farCells[k], chains.weights[1][k], HighTwice(J1), left + 2,
+                         right + 2);
     }
 
     // Wet history: written first, so a pre-delay of 0 reads this frame's chain output.
@@ -802,12 +966,27 @@ KERNEL_INLINE void DampAndWrite(const Setup& s, Carried& c, const RunControl& ru
     StorePair(cells.historyWrite + 2 * f + 2, High(chains.output));
     const Pair wet1 = LoadPair(cells.preDelayRead + 2 * f + 2);
     const Quad result = (Join(run.routed[f], run.routed[f + 1]) * s.dryShare - Join(wet0, wet1) * s.mix) * s.outputGain;
-    double lanes[4];
-    StoreQuad(lanes, result);
-    outLeft[f] = lanes[0];
-    outRight[f] = lanes[1];
-    outLeft[f + 1] = lanes[2];
-    outRight[f + 1] = lanes[3];
+    StorePairTo(outLeft + f, outRight + f, Low(result));
+    StorePairTo(outLeft + f + 1, outRight + f + 1, High(result));
+}
+
+// Frames first .. end - 1 of a steady stretch, an even number of them.
+template <int kLines, bool kTurbulence>
+void RenderSteady(const Setup& s, Carried& c, const RunControl& run, const RunCells<kLines>& cells,
+                  const SteadyCells<kLines>& at, int end, double* outLeft, double* outRight)
+{
+    SpreadWindows<kLines> windows;
+    LoadWindows(at, at.first, windows);
+    TwoChains<kLines> current, next;
+    int f = at.first;
+    ReadAndChain<kLines, kTurbulence>(s, run, cells, at, f, current);
+    for (; f + 3 < end; f += 2) {
+        ReadAndChain<kLines, kTurbulence>(s, run, cells, at, f + 2, next);
+        DampAndWrite<kLines>(s, c, run, cells, at, windows, f, current, outLeft, outRight);
+        current = next;
+    }
+    DampAndWrite<kLines>(s, c, run, cells, at, windows, f, current, outLeft, outRight);
+    StoreWindows(at, end, windows);
 }
 
 // Whether some whole number m × kCapacity lies in lo..hi.
@@ -821,10 +1000,9 @@ KERNEL_INLINE bool MeetsAcrossWrap(int lo, int hi)
 
 // Whether frames may read up to three frames ahead of the writes of earlier frames, for every
 // frame of the run: the even lines' interpolated reads must not reach a cell written by one of
-// the three frames before, and the odd lines' reads must not fall into their spreads. Both
-// hold by a wide margin unless a line is as long as its memory or offsets lie far outside a
-// depth that Room size has just shrunk. Distances are relative to the earlier frame's write
-// position, with a cell of slack for rounding.
+// the three frames before. That holds by a wide margin unless a line is as long as its memory
+// or offsets lie far outside a depth that Room size has just shrunk. Distances are relative to
+// the earlier frame's write position, with a cell of slack for rounding.
 template <int kLines>
 bool ReadAheadIsSafe(const Setup& s, const RunControl& run)
 {
@@ -836,11 +1014,6 @@ bool ReadAheadIsSafe(const Setup& s, const RunControl& run)
         const int readAheadMost = static_cast<int>(__builtin_floor(0.25 - lowest));
         const int evenRead = -s.length[2 * k];
         if (MeetsAcrossWrap(evenRead + 1 + readAhead - 2, evenRead + kAhead + readAheadMost + 3))
-            return false;
-        const int oddRead = -s.length[2 * k + 1];
-        const int spreadLeast = readAhead - s.pairDepth[k] - 2;
-        const int spreadMost = readAheadMost - s.pairDepth[k] + 3;
-        if (MeetsAcrossWrap(oddRead + 1 - spreadMost, oddRead + kAhead - spreadLeast))
             return false;
     }
     return true;
@@ -966,17 +1139,11 @@ template <int kLines, bool kTurbulence>
 void RenderRun(const Setup& s, Carried& c, RunControl& run, int wp0, int count, double* outLeft,
                double* outRight)
 {
-    // What does not depend on this run's chain: the cubic weights, and the chain inputs, whose
-    // far echo taps are at least farEchoDelay (over 300) frames old. The left side crosses in
-    // the previous frame's right tap, the right side this frame's left tap.
+    // The chain inputs do not depend on this run's chain: their far echo taps are at least
+    // farEchoDelay (over 300) frames old. The left side crosses in the previous frame's right
+    // tap, the right side this frame's left tap.
     const RunCells<kLines> cells(s, wp0);
-    int inside = 1;
     for (int f = 0; f < count; ++f) {
-#pragma GCC unroll 4
-        for (int k = 0; k < kLines / 2; ++k) {
-            cells.Locate(run, f, k);
-            inside &= run.taps[f][k].inside;
-        }
         const Pair taps = LoadPair(cells.farEchoRead + 2 * f);
         run.chainInput[f] = FilterInput(s, c, run.routed[f], c.taps, CrossPair(c.taps, taps));
         c.taps = taps;
@@ -984,24 +1151,24 @@ void RenderRun(const Setup& s, Carried& c, RunControl& run, int wp0, int count, 
     if constexpr (kTurbulence)
         ComputeRunGains(s, run, count);
 
-    // Pairs of frames, software-pipelined: the reads and all-pass chains of the next two
-    // frames run ahead of the damping and writes of these two, so the chains follow each other
-    // without waiting for the writes. Frames thus read up to three frames ahead of the writes,
-    // which ReadAheadIsSafe has checked for the run.
-    int f = 0;
-    if (count >= 4 && inside && ReadAheadIsSafe<kLines>(s, run)) {
-        TwoChains<kLines> current, next;
-        ReadAndChain<kLines, kTurbulence>(s, run, cells, 0, current);
-        for (; f + 3 < count; f += 2) {
-            ReadAndChain<kLines, kTurbulence>(s, run, cells, f + 2, next);
-            DampAndWrite<kLines>(s, c, run, cells, f, current, outLeft, outRight);
-            current = next;
+    // Steady stretches where they are safe, frame by frame elsewhere.
+    const bool readAhead = ReadAheadIsSafe<kLines>(s, run);
+    for (int first = 0; first < count;) {
+        Quad firstCell[kLines / 2];
+        const int end = SteadyStretch<kLines>(run, cells, first, count, firstCell);
+        const int pairedEnd = first + ((end - first) & ~1);
+        int f = first;
+        if (readAhead && pairedEnd > first) {
+            const SteadyCells<kLines> at(s, firstCell, first);
+            if (at.IsSafe(cells, pairedEnd)) {
+                RenderSteady<kLines, kTurbulence>(s, c, run, cells, at, pairedEnd, outLeft, outRight);
+                f = pairedEnd;
+            }
         }
-        DampAndWrite<kLines>(s, c, run, cells, f, current, outLeft, outRight);
-        f += 2;
+        for (; f < end; ++f)
+            RenderFrame<kLines, kTurbulence>(s, c, run, cells, f, outLeft, outRight);
+        first = end;
     }
-    for (; f < count; ++f)
-        RenderFrame<kLines, kTurbulence>(s, c, run, cells, f, outLeft, outRight);
 }
 
 // Frames until the first of the call's positions reaches the end of its line.

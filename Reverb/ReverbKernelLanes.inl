@@ -28,6 +28,13 @@ KERNEL_INLINE Pair AbsPair(Pair v) { return _mm_andnot_pd(PairOf(-0.0), v); }
 
 // {a[1], b[0]}
 KERNEL_INLINE Pair CrossPair(Pair a, Pair b) { return _mm_shuffle_pd(a, b, 1); }
+// Each lane to or from a place of its own.
+KERNEL_INLINE Pair LoadPairFrom(const double* low, const double* high) { return _mm_loadh_pd(_mm_load_sd(low), high); }
+KERNEL_INLINE void StorePairTo(double* low, double* high, Pair v)
+{
+    _mm_storel_pd(low, v);
+    _mm_storeh_pd(high, v);
+}
 
 #if defined(__AVX__)
 
@@ -56,10 +63,12 @@ KERNEL_INLINE Quad Max(Quad a, Quad b) { return {_mm256_max_pd(a.v, b.v)}; }
 
 KERNEL_INLINE QuadMask Less(Quad a, Quad b) { return {_mm256_cmp_pd(a.v, b.v, _CMP_LT_OQ)}; }
 KERNEL_INLINE QuadMask LessEqual(Quad a, Quad b) { return {_mm256_cmp_pd(a.v, b.v, _CMP_LE_OQ)}; }
+KERNEL_INLINE QuadMask Equal(Quad a, Quad b) { return {_mm256_cmp_pd(a.v, b.v, _CMP_EQ_OQ)}; }
 KERNEL_INLINE QuadMask operator|(QuadMask a, QuadMask b) { return {_mm256_or_pd(a.v, b.v)}; }
 KERNEL_INLINE QuadMask operator&(QuadMask a, QuadMask b) { return {_mm256_and_pd(a.v, b.v)}; }
 KERNEL_INLINE int LaneBits(QuadMask m) { return _mm256_movemask_pd(m.v); } // bit i: lane i
 KERNEL_INLINE bool AnyLane(QuadMask m) { return LaneBits(m) != 0; }
+KERNEL_INLINE bool AllLanes(QuadMask m) { return LaneBits(m) == 15; }
 KERNEL_INLINE Quad Select(QuadMask m, Quad ifTrue, Quad ifFalse)
 {
     return {_mm256_blendv_pd(ifFalse.v, ifTrue.v, m.v)};
@@ -160,10 +169,12 @@ KERNEL_INLINE Quad Max(Quad a, Quad b) { return {_mm_max_pd(a.lo, b.lo), _mm_max
 
 KERNEL_INLINE QuadMask Less(Quad a, Quad b) { return {_mm_cmplt_pd(a.lo, b.lo), _mm_cmplt_pd(a.hi, b.hi)}; }
 KERNEL_INLINE QuadMask LessEqual(Quad a, Quad b) { return {_mm_cmple_pd(a.lo, b.lo), _mm_cmple_pd(a.hi, b.hi)}; }
+KERNEL_INLINE QuadMask Equal(Quad a, Quad b) { return {_mm_cmpeq_pd(a.lo, b.lo), _mm_cmpeq_pd(a.hi, b.hi)}; }
 KERNEL_INLINE QuadMask operator|(QuadMask a, QuadMask b) { return {_mm_or_pd(a.lo, b.lo), _mm_or_pd(a.hi, b.hi)}; }
 KERNEL_INLINE QuadMask operator&(QuadMask a, QuadMask b) { return {_mm_and_pd(a.lo, b.lo), _mm_and_pd(a.hi, b.hi)}; }
 KERNEL_INLINE int LaneBits(QuadMask m) { return _mm_movemask_pd(m.lo) | (_mm_movemask_pd(m.hi) << 2); }
 KERNEL_INLINE bool AnyLane(QuadMask m) { return _mm_movemask_pd(_mm_or_pd(m.lo, m.hi)) != 0; }
+KERNEL_INLINE bool AllLanes(QuadMask m) { return _mm_movemask_pd(_mm_and_pd(m.lo, m.hi)) == 3; }
 KERNEL_INLINE Quad Select(QuadMask m, Quad ifTrue, Quad ifFalse)
 {
     return {_mm_or_pd(_mm_and_pd(m.lo, ifTrue.lo), _mm_andnot_pd(m.lo, ifFalse.lo)),
@@ -250,6 +261,7 @@ KERNEL_INLINE void ToLongs(QuadBits b, long long* lanes)
 #endif
 
 KERNEL_INLINE QuadMask NoLanes() { return Less(QuadOf(0.0), QuadOf(0.0)); }
+KERNEL_INLINE QuadMask EveryLane() { return LessEqual(QuadOf(0.0), QuadOf(0.0)); }
 
 // Mixed with scalars, which stand for a Quad of four equal lanes.
 KERNEL_INLINE Quad operator+(Quad a, double b) { return a + QuadOf(b); }
