@@ -666,6 +666,10 @@ void ReverbEngine::RecoverFromOverflow(double* const* outputs, int frames)
 {
     if (frames <= 0 || outputs == nullptr || outputs[0] == nullptr || outputs[1] == nullptr)
         return;
+    const auto allFinite = VectorKernel() == ReverbKernel::kAvx2 ? ReverbFastKernel<ReverbKernel::kAvx2>::AllFinite
+                                                                 : ReverbFastKernel<ReverbKernel::kSse2>::AllFinite;
+    if (allFinite(outputs[0], frames) && allFinite(outputs[1], frames))
+        return;
     bool broken = false;
     for (int channel = 0; channel < 2; ++channel) {
         double* samples = outputs[channel];

@@ -25,6 +25,8 @@ public:
 
     // Whether all `frames` samples are +0.0; a null channel counts as silent.
     static bool IsSilent(const double* samples, int frames);
+    // Whether all `frames` samples are finite.
+    static bool AllFinite(const double* samples, int frames);
 
 private:
     // Between the engine's arrays and the kernel's vectors (Carried, a type of the kernel's own

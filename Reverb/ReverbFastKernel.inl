@@ -484,7 +484,7 @@ struct Carried {
 struct RunControl {
     Pair offset[kRunFrames][ReverbEngine::kMaxLines / 2]; // per pair {left, right}, after the frame's step
     Quad lowestOffset, highestOffset;                     // per pair (lanes), over the run and both banks
-    Pair routed[kRunFrames];
+    Pair routed[kRunFrames + 3];
     Pair chainInput[kRunFrames];                          // after far echo, low cut and high cut
     Quad walks[kRunFrames + 3][4];                        // A 0-3, A 4-7, B 0-3, B 4-7 after the step
     Quad fraction[kRunFrames][ReverbEngine::kMaxLines / 2]; // per pair: d of each position (steady stretches)
@@ -615,35 +615,61 @@ KERNEL_INLINE void ComputeExponents(const Quad (*walks)[4], Quad (*exponent)[Rev
     }
 }
 
-KERNEL_INLINE double SafeSample(const double* channel, int n)
+// A host's NaN or infinity counts as 0; a missing channel is silent.
+KERNEL_INLINE Quad SafeSamples(const double* channel, int n)
 {
     if (channel == nullptr)
-        return 0.0;
-    const double v = channel[n];
-    return __builtin_isfinite(v) ? v : 0.0;
+        return QuadOf(0.0);
+    const Quad v = LoadQuad(channel + n);
+    return ZeroWhere(NotFinite(v), v);
+}
+
+// Routed frames f .. f + 3 from the input lanes of those frames.
+KERNEL_INLINE void StoreRouted(Pair* routed, Quad left, Quad right)
+{
+    StoreQuad(LanesOf(routed), InterleaveLows(left, right));
+    StoreQuad(LanesOf(routed + 2), InterleaveHighs(left, right));
 }
 
 // The routed input of frames start .. start + count - 1: Input 0 = L, 1/3 = R, 2/3 = L+R,
-// 1 = L&R; a mode reads only the channels it uses.
+// 1 = L&R; a mode reads only the channels it uses. Four frames at a time, into room for up to
+// three beyond the run, so the inputs are read from a copy where fewer are left.
 KERNEL_INLINE void RouteRun(const Setup& s, int start, int count, Pair* routed)
 {
-    switch (s.routing) {
-    case Routing::kLeft:
-        for (int f = 0; f < count; ++f)
-            routed[f] = PairOf(SafeSample(s.inLeft, start + f));
-        break;
-    case Routing::kRight:
-        for (int f = 0; f < count; ++f)
-            routed[f] = PairOf(SafeSample(s.inRight, start + f));
-        break;
-    case Routing::kSum:
-        for (int f = 0; f < count; ++f)
-            routed[f] = PairOf((SafeSample(s.inRight, start + f) + SafeSample(s.inLeft, start + f)) * 0.5);
-        break;
-    case Routing::kStereo:
-        for (int f = 0; f < count; ++f)
-            routed[f] = Pair{SafeSample(s.inLeft, start + f), SafeSample(s.inRight, start + f)};
-        break;
+    for (int f = 0; f < count; f += 4) {
+        double tail[2][4] = {};
+        const double* inLeft = s.inLeft;
+        const double* inRight = s.inRight;
+        int n = start + f;
+        if (count - f < 4) {
+            for (int k = 0; k < count - f; ++k) {
+                tail[0][k] = inLeft != nullptr ? inLeft[n + k] : 0.0;
+                tail[1][k] = inRight != nullptr ? inRight[n + k] : 0.0;
+            }
+            inLeft = tail[0];
+            inRight = tail[1];
+            n = 0;
+        }
+        switch (s.routing) {
+        case Routing::kLeft: {
+            const Quad l = SafeSamples(inLeft, n);
+            StoreRouted(routed + f, l, l);
+            break;
+        }
+        case Routing::kRight: {
+            const Quad r = SafeSamples(inRight, n);
+            StoreRouted(routed + f, r, r);
+            break;
+        }
+        case Routing::kSum: {
+            const Quad sum = (SafeSamples(inRight, n) + SafeSamples(inLeft, n)) * 0.5;
+            StoreRouted(routed + f, sum, sum);
+            break;
+        }
+        case Routing::kStereo:
+            StoreRouted(routed + f, SafeSamples(inLeft, n), SafeSamples(inRight, n));
+            break;
+        }
     }
 }
 
@@ -885,12 +911,13 @@ KERNEL_INLINE void StoreWindows(const SteadyCells<kLines>& at, int f, const Spre
 }
 
 // One frame's spread of value {left, right, left, right} into a window whose cell im1 sits at
-// left and right; then the window moves on by a cell.
-KERNEL_INLINE void SpreadIntoWindow(Quad& nearCells, Quad& farCells, const PairWeights& w, Quad value, double* left,
-                                    double* right)
+// left and right, with the weights of cells im1, i0 (near) and i1, i2 (far), {left, right} per
+// cell; then the window moves on by a cell.
+KERNEL_INLINE void SpreadIntoWindow(Quad& nearCells, Quad& farCells, Quad nearWeights, Quad farWeights, Quad value,
+                                    double* left, double* right)
 {
-    nearCells += w.spreadNear * value;
-    farCells += w.spreadFar * value;
+    nearCells += nearWeights * value;
+    farCells += farWeights * value;
     StorePairTo(left, right, Low(nearCells));
     nearCells = Join(High(nearCells), Low(farCells));
     farCells = Join(High(farCells), LoadPairFrom(left + 8, right + 8));
@@ -904,8 +931,30 @@ struct TwoChains {
     Quad evenStage[kLines / 2]; // each stage's sum, per pair
     Quad oddStage[kLines / 2];
     Quad output;                // the chains' outputs
-    PairWeights weights[2][kLines / 2];
+    Quad spreadWeights[kLines / 2][4]; // of cells im1, i0, i1, i2, per pair
 };
+
+// The kernel's weights of cells im1, i0, i1, i2 for fractions d.
+KERNEL_INLINE void TapWeights(Quad d, Quad* weights)
+{
+    weights[0] = KernelFar(1.0 + d);
+    weights[1] = KernelNear(d);
+    weights[2] = KernelNear(1.0 - d);
+    weights[3] = KernelFar(2.0 - d);
+}
+
+// The even line's interpolated reads of frames f and f + 1 in both banks: in a steady stretch
+// the cells of the second frame follow those of the first, so one load per bank brings a cell
+// of both frames. Sums in the reference's grouping:
+// (k(2-d) line[i2] + k(1+d) line[im1]) + (k(1-d) line[i1] + k(d) line[i0]).
+KERNEL_INLINE Quad ReadEvenTwice(const double* left, const double* right, Quad d)
+{
+    Quad w[4], c[4];
+    TapWeights(d, w);
+    for (int tap = 0; tap < 4; ++tap)
+        c[tap] = LeftOfRightOf(LoadQuad(left + 2 * tap), LoadQuad(right + 2 * tap));
+    return (w[3] * c[3] + w[0] * c[0]) + (w[2] * c[2] + w[1] * c[1]);
+}
 
 template <int kLines, bool kTurbulence>
 KERNEL_INLINE void ReadAndChain(const Setup& s, const RunControl& run, const RunCells<kLines>& cells,
@@ -916,11 +965,11 @@ KERNEL_INLINE void ReadAndChain(const Setup& s, const RunControl& run, const Run
     const int cell = at.Cell(f);
 #pragma GCC unroll 4
     for (int k = 0; k < kPairs; ++k) {
-        chains.weights[0][k] = WeightsAt(run.fraction[f][k]);
-        chains.weights[1][k] = WeightsAt(run.fraction[f + 1][k]);
-        const Pair now = ReadEvenAt(at.evenLeft[k] + cell, at.evenRight[k] + cell, chains.weights[0][k]);
-        const Pair next = ReadEvenAt(at.evenLeft[k] + cell + 2, at.evenRight[k] + cell + 2, chains.weights[1][k]);
-        evenValue[k] = Join(now, next);
+        // Fractions {left, right} of frame f, then of frame f + 1.
+        const Quad evenFractions = Lows(run.fraction[f][k], run.fraction[f + 1][k]);
+        const Quad oddFractions = Highs(run.fraction[f][k], run.fraction[f + 1][k]);
+        evenValue[k] = ReadEvenTwice(at.evenLeft[k] + cell, at.evenRight[k] + cell, evenFractions);
+        TapWeights(oddFractions, chains.spreadWeights[k]);
         double* oddCells = cells.oddRead[k] + 2 * f;
         oddValue[k] = LoadQuad(oddCells);
         StoreQuad(oddCells, QuadOf(0.0));
@@ -954,9 +1003,11 @@ KERNEL_INLINE void DampAndWrite(const Setup& s, Carried& c, const RunControl& ru
         StoreQuad(cells.evenWrite[k] + 2 * f, Lows(J0, J1));
         double* left = at.oddLeft[k] + cell;
         double* right = at.oddRight[k] + cell;
-        SpreadIntoWindow(windows.nearCells[k], windows.farCells[k], chains.weights[0][k], HighTwice(J0), left, right);
-        SpreadIntoWindow(windows.nearCells[k], windows.farCells[k], chains.weights[1][k], HighTwice(J1), left + 2,
-                         right + 2);
+        const Quad* w = chains.spreadWeights[k];
+        SpreadIntoWindow(windows.nearCells[k], windows.farCells[k], Lows(w[0], w[1]), Lows(w[2], w[3]), HighTwice(J0),
+                         left, right);
+        SpreadIntoWindow(windows.nearCells[k], windows.farCells[k], Highs(w[0], w[1]), Highs(w[2], w[3]),
+                         HighTwice(J1), left + 2, right + 2);
     }
 
     // Wet history: written first, so a pre-delay of 0 reads this frame's chain output.
@@ -1437,6 +1488,19 @@ void ReverbFastKernel<kKernel>::StoreLastGains(ReverbEngine& e)
         e.stageGainL[i] = g.gainL[i];
         e.stageGainR[i] = g.gainR[i];
     }
+}
+
+template <ReverbKernel kKernel>
+bool ReverbFastKernel<kKernel>::AllFinite(const double* samples, int frames)
+{
+    QuadMask broken = NoLanes();
+    int n = 0;
+    for (; n + 4 <= frames; n += 4)
+        broken = broken | NotFinite(LoadQuad(samples + n));
+    double rest[4] = {0.0, 0.0, 0.0, 0.0};
+    for (int k = 0; n + k < frames; ++k)
+        rest[k] = samples[n + k];
+    return !AnyLane(broken | NotFinite(LoadQuad(rest)));
 }
 
 template <ReverbKernel kKernel>

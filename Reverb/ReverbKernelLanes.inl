@@ -64,6 +64,10 @@ KERNEL_INLINE Quad Max(Quad a, Quad b) { return {_mm256_max_pd(a.v, b.v)}; }
 KERNEL_INLINE QuadMask Less(Quad a, Quad b) { return {_mm256_cmp_pd(a.v, b.v, _CMP_LT_OQ)}; }
 KERNEL_INLINE QuadMask LessEqual(Quad a, Quad b) { return {_mm256_cmp_pd(a.v, b.v, _CMP_LE_OQ)}; }
 KERNEL_INLINE QuadMask Equal(Quad a, Quad b) { return {_mm256_cmp_pd(a.v, b.v, _CMP_EQ_OQ)}; }
+KERNEL_INLINE QuadMask NotFinite(Quad a)
+{
+    return {_mm256_cmp_pd(_mm256_andnot_pd(_mm256_set1_pd(-0.0), a.v), _mm256_set1_pd(__builtin_inf()), _CMP_NLT_UQ)};
+}
 KERNEL_INLINE QuadMask operator|(QuadMask a, QuadMask b) { return {_mm256_or_pd(a.v, b.v)}; }
 KERNEL_INLINE QuadMask operator&(QuadMask a, QuadMask b) { return {_mm256_and_pd(a.v, b.v)}; }
 KERNEL_INLINE int LaneBits(QuadMask m) { return _mm256_movemask_pd(m.v); } // bit i: lane i
@@ -170,6 +174,12 @@ KERNEL_INLINE Quad Max(Quad a, Quad b) { return {_mm_max_pd(a.lo, b.lo), _mm_max
 KERNEL_INLINE QuadMask Less(Quad a, Quad b) { return {_mm_cmplt_pd(a.lo, b.lo), _mm_cmplt_pd(a.hi, b.hi)}; }
 KERNEL_INLINE QuadMask LessEqual(Quad a, Quad b) { return {_mm_cmple_pd(a.lo, b.lo), _mm_cmple_pd(a.hi, b.hi)}; }
 KERNEL_INLINE QuadMask Equal(Quad a, Quad b) { return {_mm_cmpeq_pd(a.lo, b.lo), _mm_cmpeq_pd(a.hi, b.hi)}; }
+KERNEL_INLINE QuadMask NotFinite(Quad a)
+{
+    const __m128d sign = _mm_set1_pd(-0.0);
+    const __m128d inf = _mm_set1_pd(__builtin_inf());
+    return {_mm_cmpnlt_pd(_mm_andnot_pd(sign, a.lo), inf), _mm_cmpnlt_pd(_mm_andnot_pd(sign, a.hi), inf)};
+}
 KERNEL_INLINE QuadMask operator|(QuadMask a, QuadMask b) { return {_mm_or_pd(a.lo, b.lo), _mm_or_pd(a.hi, b.hi)}; }
 KERNEL_INLINE QuadMask operator&(QuadMask a, QuadMask b) { return {_mm_and_pd(a.lo, b.lo), _mm_and_pd(a.hi, b.hi)}; }
 KERNEL_INLINE int LaneBits(QuadMask m) { return _mm_movemask_pd(m.lo) | (_mm_movemask_pd(m.hi) << 2); }
