@@ -33,15 +33,16 @@ namespace {
 #include "ReverbKernelLanes.inl"
 
 constexpr int kCapacity = ReverbEngine::kLineCapacity;
-constexpr int kRunFrames = 32;
+constexpr int kRunFrames = 64;
 constexpr double kTurbBound = 0.099;
 constexpr double kClampDeviation = -0.99;
 // A computed power is taken as the result when its more precise value (hi + lo), which is within
-// about 0.001 units in the last place of the exact power, lies at most this many units from it.
-// Others are taken from the runtime's pow, which is itself correctly rounded except within 0.02
-// units of a rounding boundary (glibc promises 0.52 units), so both agree on every gain. About
-// 4% of the gains go to pow.
-constexpr double kSureWithin = 0.478;
+// about 0.001 units in the last place of the exact power, lies at most this many units from it;
+// the others, about 2.4% of the gains, are taken from the runtime's pow, so that both agree. pow
+// itself is correctly rounded but within 0.01 units of a rounding boundary: glibc promises 0.52
+// units, and over 80 million of these powers none of its results beyond 0.01 units of a boundary
+// differed from the correctly rounded one.
+constexpr double kSureWithin = 0.488;
 
 // ---- Power ---------------------------------------------------------------------------------
 
@@ -490,7 +491,6 @@ struct RunControl {
     Quad fraction[kRunFrames][ReverbEngine::kMaxLines / 2]; // per pair: d of each position (steady stretches)
     Quad exponent[kRunFrames + 3][ReverbEngine::kMaxLines / 2]; // 1 / (e + 1), per frame {line 2q L, R, 2q+1 L, R}
     Pair gain[kRunFrames][ReverbEngine::kMaxLines];             // per line {left, right}; Turbulence On
-    int uncertainLanes[kRunFrames]; // bit 4 q + n: lane n of the frame's exponent vector q is uncertain
     Quad deviationL[(kRunFrames + 3) / 4][ReverbEngine::kMaxLines]; // centred deviations, per group of four frames
     Quad deviationR[(kRunFrames + 3) / 4][ReverbEngine::kMaxLines];
 };
@@ -733,16 +733,43 @@ KERNEL_INLINE Pair FilterInput(const Setup& s, Carried& c, Pair in, Pair taps, P
     return c.highCut;
 }
 
-// Damping shelf of a pair's two lines in one frame (transposed direct form II); p holds the
-// stage sums {even L, even R, odd L, odd R}, the result the values to write.
-KERNEL_INLINE Quad Damp(const Setup& s, Carried& c, int k, Quad p)
-{
-    const Quad J = FlushTiny(p * s.shelfB0 + c.shelfZ1[k]);
-    c.written = BitOr(c.written, J);
-    c.shelfZ1[k] = (c.shelfZ2[k] - J * s.shelfA1) + p * s.shelfB1;
-    c.shelfZ2[k] = p * s.shelfB2 - J * s.shelfA2;
-    return J;
-}
+// The states of the damping shelves and the record of what was written, held apart from
+// Carried while a stretch runs: as locals whose address never escapes they stay in registers,
+// where the compiler must otherwise assume that every store into a line may change them.
+template <int kLines>
+struct DampStates {
+    Quad z1[kLines / 2]; // per pair {even L, even R, odd L, odd R}
+    Quad z2[kLines / 2];
+    Quad written;
+
+    explicit DampStates(const Carried& c) : written(c.written)
+    {
+        for (int k = 0; k < kLines / 2; ++k) {
+            z1[k] = c.shelfZ1[k];
+            z2[k] = c.shelfZ2[k];
+        }
+    }
+
+    void StoreInto(Carried& c) const
+    {
+        for (int k = 0; k < kLines / 2; ++k) {
+            c.shelfZ1[k] = z1[k];
+            c.shelfZ2[k] = z2[k];
+        }
+        c.written = written;
+    }
+
+    // Damping shelf of pair k's two lines in one frame (transposed direct form II); p holds the
+    // stage sums {even L, even R, odd L, odd R}, the result the values to write.
+    KERNEL_INLINE Quad Damp(const Setup& s, int k, Quad p)
+    {
+        const Quad J = FlushTiny(p * s.shelfB0 + z1[k]);
+        written = BitOr(written, J);
+        z1[k] = (z2[k] - J * s.shelfA1) + p * s.shelfB1;
+        z2[k] = p * s.shelfB2 - J * s.shelfA2;
+        return J;
+    }
+};
 
 // One frame, the left and right bank side by side.
 template <int kLines, bool kTurbulence>
@@ -752,6 +779,7 @@ KERNEL_INLINE void RenderFrame(const Setup& s, Carried& c, const RunControl& run
     constexpr int kPairs = kLines / 2;
     const Pair in = run.routed[f];
     Pair chain = run.chainInput[f];
+    DampStates<kLines> damp(c);
 
 #pragma GCC unroll 4
     for (int k = 0; k < kPairs; ++k) {
@@ -772,14 +800,15 @@ KERNEL_INLINE void RenderFrame(const Setup& s, Carried& c, const RunControl& run
         const Pair oddStage = FlushTiny(v);
         chain = oddValue - v * oddGain;
 
-        const Quad J = Damp(s, c, k, Join(evenStage, oddStage));
+        const Quad J = damp.Damp(s, k, Join(evenStage, oddStage));
         StorePair(cells.evenWrite[k] + 2 * f, Low(J));
         SpreadOdd(s.lines[2 * k + 1], w, HighTwice(J));
     }
 
     // Wet history: written first, so a pre-delay of 0 reads this frame's chain output.
     StorePair(cells.historyWrite + 2 * f, chain);
-    c.written = BitOr(c.written, Join(chain, chain));
+    damp.written = BitOr(damp.written, Join(chain, chain));
+    damp.StoreInto(c);
     const Pair wet = LoadPair(cells.preDelayRead + 2 * f);
     const Pair result = (in * s.dryShare - wet * s.mix) * s.outputGain;
     outLeft[f] = result[0];
@@ -991,15 +1020,16 @@ KERNEL_INLINE void ReadAndChain(const Setup& s, const RunControl& run, const Run
 }
 
 template <int kLines>
-KERNEL_INLINE void DampAndWrite(const Setup& s, Carried& c, const RunControl& run, const RunCells<kLines>& cells,
-                                const SteadyCells<kLines>& at, SpreadWindows<kLines>& windows, int f,
-                                const TwoChains<kLines>& chains, double* outLeft, double* outRight)
+KERNEL_INLINE void DampAndWrite(const Setup& s, DampStates<kLines>& damp, const RunControl& run,
+                                const RunCells<kLines>& cells, const SteadyCells<kLines>& at,
+                                SpreadWindows<kLines>& windows, int f, const TwoChains<kLines>& chains,
+                                double* outLeft, double* outRight)
 {
     const int cell = at.Cell(f);
 #pragma GCC unroll 4
     for (int k = 0; k < kLines / 2; ++k) {
-        const Quad J0 = Damp(s, c, k, Lows(chains.evenStage[k], chains.oddStage[k]));
-        const Quad J1 = Damp(s, c, k, Highs(chains.evenStage[k], chains.oddStage[k]));
+        const Quad J0 = damp.Damp(s, k, Lows(chains.evenStage[k], chains.oddStage[k]));
+        const Quad J1 = damp.Damp(s, k, Highs(chains.evenStage[k], chains.oddStage[k]));
         StoreQuad(cells.evenWrite[k] + 2 * f, Lows(J0, J1));
         double* left = at.oddLeft[k] + cell;
         double* right = at.oddRight[k] + cell;
@@ -1011,7 +1041,7 @@ KERNEL_INLINE void DampAndWrite(const Setup& s, Carried& c, const RunControl& ru
     }
 
     // Wet history: written first, so a pre-delay of 0 reads this frame's chain output.
-    c.written = BitOr(c.written, chains.output);
+    damp.written = BitOr(damp.written, chains.output);
     StorePair(cells.historyWrite + 2 * f, Low(chains.output));
     const Pair wet0 = LoadPair(cells.preDelayRead + 2 * f);
     StorePair(cells.historyWrite + 2 * f + 2, High(chains.output));
@@ -1028,16 +1058,18 @@ void RenderSteady(const Setup& s, Carried& c, const RunControl& run, const RunCe
 {
     SpreadWindows<kLines> windows;
     LoadWindows(at, at.first, windows);
+    DampStates<kLines> damp(c);
     TwoChains<kLines> current, next;
     int f = at.first;
     ReadAndChain<kLines, kTurbulence>(s, run, cells, at, f, current);
     for (; f + 3 < end; f += 2) {
         ReadAndChain<kLines, kTurbulence>(s, run, cells, at, f + 2, next);
-        DampAndWrite<kLines>(s, c, run, cells, at, windows, f, current, outLeft, outRight);
+        DampAndWrite<kLines>(s, damp, run, cells, at, windows, f, current, outLeft, outRight);
         current = next;
     }
-    DampAndWrite<kLines>(s, c, run, cells, at, windows, f, current, outLeft, outRight);
+    DampAndWrite<kLines>(s, damp, run, cells, at, windows, f, current, outLeft, outRight);
     StoreWindows(at, end, windows);
+    damp.StoreInto(c);
 }
 
 // Whether some whole number m × kCapacity lies in lo..hi.
@@ -1078,6 +1110,17 @@ void PadRunWalks(RunControl& run, int count)
             run.walks[f][part] = run.walks[count - 1][part];
 }
 
+// The gains of frame f that the computed powers leave uncertain, from the runtime's pow.
+void TakeUncertainFromPow(const Setup& s, RunControl& run, int f, const QuadMask* uncertain)
+{
+    for (int q = 0; q < ReverbEngine::kMaxLines / 2; ++q) {
+        for (int lanes = LaneBits(uncertain[q]); lanes != 0; lanes &= lanes - 1) {
+            const int lane = __builtin_ctz(lanes);
+            run.gain[f][2 * q + lane / 2][lane % 2] = __builtin_pow(s.diffusionGain, Lane(run.exponent[f][q], lane));
+        }
+    }
+}
+
 // How far log(base^y) may move in one frame for the step below, whose series then errs by
 // less than x^5/120 < 1e-22 (0.00002 units in the last place, however many frames add up in a
 // run); beyond, the power is taken afresh. Steps are around 1e-6 at the usual settings.
@@ -1099,13 +1142,14 @@ void ComputeRunGains(const Setup& s, RunControl& run, int count)
     const double logBase = s.diffusionLog.high + s.diffusionLog.low;
     Quad hi[kQuads], lo[kQuads], previous[kQuads];
     QuadMask uncertain[kQuads];
-    const auto keep = [&run, &hi, &uncertain](int f) {
-        int lanes = 0;
+    const auto keep = [&s, &run, &hi, &uncertain](int f) {
+        QuadMask any = NoLanes();
         for (int q = 0; q < kQuads; ++q) {
             StoreQuad(LanesOf(&run.gain[f][2 * q]), hi[q]);
-            lanes |= LaneBits(uncertain[q]) << (4 * q);
+            any = any | uncertain[q];
         }
-        run.uncertainLanes[f] = lanes;
+        if (AnyLane(any))
+            TakeUncertainFromPow(s, run, f, uncertain);
     };
     PowFromLog<kQuads>(s.diffusionLog, run.exponent[0], hi, lo, uncertain);
     keep(0);
@@ -1128,20 +1172,11 @@ void ComputeRunGains(const Setup& s, RunControl& run, int count)
                 const Quad sum = hi[q] + t;
                 lo[q] = t - (sum - hi[q]); // exact: |hi| > |t|
                 hi[q] = sum;
-                const Quad ulp = FromBits(LowBits(BitsOf(sum), 0x7ff0000000000000) - BitsOf(52LL << 52));
-                uncertain[q] = Less(ulp * kSureWithin, Abs(lo[q]));
+                const Quad binade = FromBits(LowBits(BitsOf(sum), 0x7ff0000000000000)); // ulp × 2^52
+                uncertain[q] = Less(binade * (kSureWithin * 0x1p-52), Abs(lo[q]));
             }
         }
         keep(f);
-    }
-
-    for (int f = 0; f < count; ++f) {
-        for (int lanes = run.uncertainLanes[f]; lanes != 0; lanes &= lanes - 1) {
-            const int bit = __builtin_ctz(lanes);
-            const int q = bit / 4;
-            const int lane = bit % 4;
-            run.gain[f][2 * q + lane / 2][lane % 2] = __builtin_pow(s.diffusionGain, Lane(run.exponent[f][q], lane));
-        }
     }
 }
 
