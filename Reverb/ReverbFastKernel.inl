@@ -1059,15 +1059,16 @@ void RenderSteady(const Setup& s, Carried& c, const RunControl& run, const RunCe
     SpreadWindows<kLines> windows;
     LoadWindows(at, at.first, windows);
     DampStates<kLines> damp(c);
-    TwoChains<kLines> current, next;
+    TwoChains<kLines> chains[2]; // the pair of frames in hand and the next, taking turns
+    int current = 0;
     int f = at.first;
-    ReadAndChain<kLines, kTurbulence>(s, run, cells, at, f, current);
+    ReadAndChain<kLines, kTurbulence>(s, run, cells, at, f, chains[current]);
     for (; f + 3 < end; f += 2) {
-        ReadAndChain<kLines, kTurbulence>(s, run, cells, at, f + 2, next);
-        DampAndWrite<kLines>(s, damp, run, cells, at, windows, f, current, outLeft, outRight);
-        current = next;
+        ReadAndChain<kLines, kTurbulence>(s, run, cells, at, f + 2, chains[current ^ 1]);
+        DampAndWrite<kLines>(s, damp, run, cells, at, windows, f, chains[current], outLeft, outRight);
+        current ^= 1;
     }
-    DampAndWrite<kLines>(s, damp, run, cells, at, windows, f, current, outLeft, outRight);
+    DampAndWrite<kLines>(s, damp, run, cells, at, windows, f, chains[current], outLeft, outRight);
     StoreWindows(at, end, windows);
     damp.StoreInto(c);
 }
