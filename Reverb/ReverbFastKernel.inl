@@ -824,9 +824,9 @@ KERNEL_INLINE void RenderFrame(const Setup& s, Carried& c, const RunControl& run
 // storing the cell it leaves (no later frame of the stretch spreads into it) and loading the one
 // it reaches. Every cell still receives the reference's additions in the reference's order.
 //
-// Frames are rendered in pairs, software-pipelined: the reads and all-pass chains of the next two
-// frames run ahead of the damping and writes of these two, so the chains follow each other
-// without waiting for the writes. Frames thus read up to three frames ahead of the writes.
+// Frames are rendered in pairs: the reads and all-pass chains of both, side by side, then the
+// damping and writes of one after the other. The second frame thus reads ahead of the first
+// frame's writes.
 
 // Frames `first` onwards while every position of every pair moves by one cell per frame; keeps
 // the fractions d of those frames and the cells i0 of the first. Returns where the stretch ends.
@@ -1059,16 +1059,11 @@ void RenderSteady(const Setup& s, Carried& c, const RunControl& run, const RunCe
     SpreadWindows<kLines> windows;
     LoadWindows(at, at.first, windows);
     DampStates<kLines> damp(c);
-    TwoChains<kLines> chains[2]; // the pair of frames in hand and the next, taking turns
-    int current = 0;
-    int f = at.first;
-    ReadAndChain<kLines, kTurbulence>(s, run, cells, at, f, chains[current]);
-    for (; f + 3 < end; f += 2) {
-        ReadAndChain<kLines, kTurbulence>(s, run, cells, at, f + 2, chains[current ^ 1]);
-        DampAndWrite<kLines>(s, damp, run, cells, at, windows, f, chains[current], outLeft, outRight);
-        current ^= 1;
+    for (int f = at.first; f < end; f += 2) {
+        TwoChains<kLines> chains;
+        ReadAndChain<kLines, kTurbulence>(s, run, cells, at, f, chains);
+        DampAndWrite<kLines>(s, damp, run, cells, at, windows, f, chains, outLeft, outRight);
     }
-    DampAndWrite<kLines>(s, damp, run, cells, at, windows, f, chains[current], outLeft, outRight);
     StoreWindows(at, end, windows);
     damp.StoreInto(c);
 }
