@@ -491,6 +491,10 @@ struct RunControl {
     Quad fraction[kRunFrames][ReverbEngine::kMaxLines / 2]; // per pair: d of each position (steady stretches)
     Quad exponent[kRunFrames + 3][ReverbEngine::kMaxLines / 2]; // 1 / (e + 1), per frame {line 2q L, R, 2q+1 L, R}
     Pair gain[kRunFrames][ReverbEngine::kMaxLines];             // per line {left, right}; Turbulence On
+    struct Uncertain {
+        int frame;
+        QuadMask lanes[ReverbEngine::kMaxLines / 2]; // per exponent vector: the lanes whose power is uncertain
+    } uncertain[kRunFrames];
     Quad deviationL[(kRunFrames + 3) / 4][ReverbEngine::kMaxLines]; // centred deviations, per group of four frames
     Quad deviationR[(kRunFrames + 3) / 4][ReverbEngine::kMaxLines];
 };
@@ -1138,14 +1142,21 @@ void ComputeRunGains(const Setup& s, RunControl& run, int count)
     const double logBase = s.diffusionLog.high + s.diffusionLog.low;
     Quad hi[kQuads], lo[kQuads], previous[kQuads];
     QuadMask uncertain[kQuads];
-    const auto keep = [&s, &run, &hi, &uncertain](int f) {
+    // Frames with uncertain gains go to the runtime's pow afterwards, so that no call interrupts
+    // the steps (and the values they carry stay in registers).
+    int uncertainFrames = 0;
+    const auto keep = [&run, &hi, &uncertain, &uncertainFrames](int f) {
         QuadMask any = NoLanes();
         for (int q = 0; q < kQuads; ++q) {
             StoreQuad(LanesOf(&run.gain[f][2 * q]), hi[q]);
             any = any | uncertain[q];
         }
-        if (AnyLane(any))
-            TakeUncertainFromPow(s, run, f, uncertain);
+        if (AnyLane(any)) {
+            RunControl::Uncertain& u = run.uncertain[uncertainFrames++];
+            u.frame = f;
+            for (int q = 0; q < kQuads; ++q)
+                u.lanes[q] = uncertain[q];
+        }
     };
     PowFromLog<kQuads>(s.diffusionLog, run.exponent[0], hi, lo, uncertain);
     keep(0);
@@ -1174,6 +1185,8 @@ void ComputeRunGains(const Setup& s, RunControl& run, int count)
         }
         keep(f);
     }
+    for (int n = 0; n < uncertainFrames; ++n)
+        TakeUncertainFromPow(s, run, run.uncertain[n].frame, run.uncertain[n].lanes);
 }
 
 // The deviations and stage gains of the frame the walks stand at, per line, computed afresh
