@@ -964,7 +964,6 @@ struct TwoChains {
     Quad evenStage[kLines / 2]; // each stage's sum, per pair
     Quad oddStage[kLines / 2];
     Quad output;                // the chains' outputs
-    Quad spreadWeights[kLines / 2][4]; // of cells im1, i0, i1, i2, per pair
 };
 
 // The kernel's weights of cells im1, i0, i1, i2 for fractions d.
@@ -1000,9 +999,7 @@ KERNEL_INLINE void ReadAndChain(const Setup& s, const RunControl& run, const Run
     for (int k = 0; k < kPairs; ++k) {
         // Fractions {left, right} of frame f, then of frame f + 1.
         const Quad evenFractions = Lows(run.fraction[f][k], run.fraction[f + 1][k]);
-        const Quad oddFractions = Highs(run.fraction[f][k], run.fraction[f + 1][k]);
         evenValue[k] = ReadEvenTwice(at.evenLeft[k] + cell, at.evenRight[k] + cell, evenFractions);
-        TapWeights(oddFractions, chains.spreadWeights[k]);
         double* oddCells = cells.oddRead[k] + 2 * f;
         oddValue[k] = LoadQuad(oddCells);
         StoreQuad(oddCells, QuadOf(0.0));
@@ -1037,7 +1034,8 @@ KERNEL_INLINE void DampAndWrite(const Setup& s, DampStates<kLines>& damp, const 
         StoreQuad(cells.evenWrite[k] + 2 * f, Lows(J0, J1));
         double* left = at.oddLeft[k] + cell;
         double* right = at.oddRight[k] + cell;
-        const Quad* w = chains.spreadWeights[k];
+        Quad w[4];
+        TapWeights(Highs(run.fraction[f][k], run.fraction[f + 1][k]), w);
         SpreadIntoWindow(windows.nearCells[k], windows.farCells[k], Lows(w[0], w[1]), Lows(w[2], w[3]), HighTwice(J0),
                          left, right);
         SpreadIntoWindow(windows.nearCells[k], windows.farCells[k], Highs(w[0], w[1]), Highs(w[2], w[3]),
@@ -1326,6 +1324,64 @@ void AdvanceIdle(Carried& c, int frames, TurnWalks turnWalks, TurnOffsets turnOf
     }
 }
 
+// The control values of a run's frames: the walks and offsets after each frame's step, and the
+// range the offsets cover.
+template <bool kTurbulence, class TurnWalks, class TurnOffsets>
+void StepRun(Carried& c, RunControl& run, int count, TurnWalks& turnWalks, TurnOffsets& turnOffsets)
+{
+    const auto keepOffsets = [&run](int f, Quad offsetL, Quad offsetR) {
+        StoreQuad(LanesOf(&run.offset[f][0]), InterleaveLows(offsetL, offsetR));
+        StoreQuad(LanesOf(&run.offset[f][2]), InterleaveHighs(offsetL, offsetR));
+    };
+    run.lowestOffset = Min(c.offsetL, c.offsetR);
+    run.highestOffset = Max(c.offsetL, c.offsetR);
+
+    // Most runs hold no turn of a walk or an offset: then every frame just adds the steps, in
+    // registers, and each offset moves one way, so its range lies between its first and last value.
+    const bool walksQuiet = kTurbulence && WalksStayInside(c, count);
+    const bool offsetsQuiet = OffsetsStayClear(c, count);
+    if ((walksQuiet || !kTurbulence) && offsetsQuiet) {
+        Quad walkA0 = c.walkA[0], walkA1 = c.walkA[1], walkB0 = c.walkB[0], walkB1 = c.walkB[1];
+        const Quad stepA0 = c.stepA[0], stepA1 = c.stepA[1], stepB0 = c.stepB[0], stepB1 = c.stepB[1];
+        Quad offsetL = c.offsetL, offsetR = c.offsetR;
+        const Quad stepL = c.stepL, stepR = c.stepR;
+        for (int f = 0; f < count; ++f) {
+            if constexpr (kTurbulence) {
+                run.walks[f][0] = walkA0 = walkA0 + stepA0;
+                run.walks[f][1] = walkA1 = walkA1 + stepA1;
+                run.walks[f][2] = walkB0 = walkB0 + stepB0;
+                run.walks[f][3] = walkB1 = walkB1 + stepB1;
+            }
+            offsetL = offsetL + stepL;
+            offsetR = offsetR + stepR;
+            keepOffsets(f, offsetL, offsetR);
+        }
+        if constexpr (kTurbulence) {
+            c.walkA[0] = walkA0;
+            c.walkA[1] = walkA1;
+            c.walkB[0] = walkB0;
+            c.walkB[1] = walkB1;
+        }
+        c.offsetL = offsetL;
+        c.offsetR = offsetR;
+        run.lowestOffset = Min(run.lowestOffset, Min(offsetL, offsetR));
+        run.highestOffset = Max(run.highestOffset, Max(offsetL, offsetR));
+        return;
+    }
+    for (int f = 0; f < count; ++f) {
+        StepGenerators<kTurbulence>(c, walksQuiet, offsetsQuiet, turnWalks, turnOffsets);
+        if constexpr (kTurbulence) {
+            run.walks[f][0] = c.walkA[0];
+            run.walks[f][1] = c.walkA[1];
+            run.walks[f][2] = c.walkB[0];
+            run.walks[f][3] = c.walkB[1];
+        }
+        keepOffsets(f, c.offsetL, c.offsetR);
+        run.lowestOffset = Min(run.lowestOffset, Min(c.offsetL, c.offsetR));
+        run.highestOffset = Max(run.highestOffset, Max(c.offsetL, c.offsetR));
+    }
+}
+
 // The whole call: runs of control values, then of signal.
 template <int kLines, bool kTurbulence, class TurnWalks, class TurnOffsets>
 void Render(const Setup& s, Carried& c, RunControl& run, int& writePos, int frames, double* outLeft,
@@ -1336,24 +1392,7 @@ void Render(const Setup& s, Carried& c, RunControl& run, int& writePos, int fram
         const int beforeWrap = FramesBeforeWrap<kLines>(s, writePos);
         count = beforeWrap < count ? beforeWrap : count;
 
-        // Most runs hold no turn of a walk or an offset: then every frame just adds the steps.
-        const bool walksQuiet = kTurbulence && WalksStayInside(c, count);
-        const bool offsetsQuiet = OffsetsStayClear(c, count);
-        run.lowestOffset = Min(c.offsetL, c.offsetR);
-        run.highestOffset = Max(c.offsetL, c.offsetR);
-        for (int f = 0; f < count; ++f) {
-            StepGenerators<kTurbulence>(c, walksQuiet, offsetsQuiet, turnWalks, turnOffsets);
-            if constexpr (kTurbulence) {
-                run.walks[f][0] = c.walkA[0];
-                run.walks[f][1] = c.walkA[1];
-                run.walks[f][2] = c.walkB[0];
-                run.walks[f][3] = c.walkB[1];
-            }
-            StoreQuad(LanesOf(&run.offset[f][0]), InterleaveLows(c.offsetL, c.offsetR));
-            StoreQuad(LanesOf(&run.offset[f][2]), InterleaveHighs(c.offsetL, c.offsetR));
-            run.lowestOffset = Min(run.lowestOffset, Min(c.offsetL, c.offsetR));
-            run.highestOffset = Max(run.highestOffset, Max(c.offsetL, c.offsetR));
-        }
+        StepRun<kTurbulence>(c, run, count, turnWalks, turnOffsets);
         RouteRun(s, start, count, run.routed);
         RenderRun<kLines, kTurbulence>(s, c, run, writePos, count, outLeft + start, outRight + start);
 
