@@ -726,16 +726,22 @@ struct RunCells {
     }
 };
 
-// Far echo crossed in from the other side, low cut and high cut: the chain input of one frame.
-KERNEL_INLINE Pair FilterInput(const Setup& s, Carried& c, Pair in, Pair taps, Pair otherTaps)
-{
-    const Pair a = in - (taps * 0.1 + otherTaps) * s.farEcho * 0.9;
-    const Pair y = a * s.lowCutGain - c.lowCut * s.lowCutCoef;
-    const Pair h = y - c.lowCut;
-    c.lowCut = y;
-    c.highCut = (h - c.highCut) * s.highCutCoef + c.highCut;
-    return c.highCut;
-}
+// The states of the low cut and high cut, {left, right}.
+struct InputFilters {
+    Pair lowCut;
+    Pair highCut;
+
+    // Far echo crossed in from the other side, low cut and high cut: the chain input of one frame.
+    KERNEL_INLINE Pair Filter(const Setup& s, Pair in, Pair taps, Pair otherTaps)
+    {
+        const Pair a = in - (taps * 0.1 + otherTaps) * s.farEcho * 0.9;
+        const Pair y = a * s.lowCutGain - lowCut * s.lowCutCoef;
+        const Pair h = y - lowCut;
+        lowCut = y;
+        highCut = (h - highCut) * s.highCutCoef + highCut;
+        return highCut;
+    }
+};
 
 // The states of the damping shelves and the record of what was written, held apart from
 // Carried while a stretch runs: as locals whose address never escapes they stay in registers,
@@ -1236,11 +1242,16 @@ void RenderRun(const Setup& s, Carried& c, RunControl& run, int wp0, int count, 
     // farEchoDelay (over 300) frames old. The left side crosses in the previous frame's right
     // tap, the right side this frame's left tap.
     const RunCells<kLines> cells(s, wp0);
+    InputFilters filters = {c.lowCut, c.highCut};
+    Pair lastTaps = c.taps;
     for (int f = 0; f < count; ++f) {
         const Pair taps = LoadPair(cells.farEchoRead + 2 * f);
-        run.chainInput[f] = FilterInput(s, c, run.routed[f], c.taps, CrossPair(c.taps, taps));
-        c.taps = taps;
+        run.chainInput[f] = filters.Filter(s, run.routed[f], lastTaps, CrossPair(lastTaps, taps));
+        lastTaps = taps;
     }
+    c.lowCut = filters.lowCut;
+    c.highCut = filters.highCut;
+    c.taps = lastTaps;
     if constexpr (kTurbulence)
         ComputeRunGains(s, run, count);
 
