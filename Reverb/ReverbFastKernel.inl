@@ -840,6 +840,9 @@ KERNEL_INLINE void RenderFrame(const Setup& s, Carried& c, const RunControl& run
 
 // Frames `first` onwards while every position of every pair moves by one cell per frame; keeps
 // the fractions d of those frames and the cells i0 of the first. Returns where the stretch ends.
+// Positions are truncated rather than floored: a stretch runs only from a first cell of at
+// least 1, where every position is positive and both agree (negative ones end it or keep it
+// from running).
 template <int kLines>
 int SteadyStretch(RunControl& run, const RunCells<kLines>& cells, int first, int count, Quad* firstCell)
 {
@@ -848,7 +851,7 @@ int SteadyStretch(RunControl& run, const RunCells<kLines>& cells, int first, int
 #pragma GCC unroll 4
     for (int k = 0; k < kPairs; ++k) {
         const Quad q = cells.Position(run, first, k);
-        firstCell[k] = Floor(q);
+        firstCell[k] = Truncate(q);
         run.fraction[first][k] = q - firstCell[k];
         expected[k] = firstCell[k];
     }
@@ -857,7 +860,7 @@ int SteadyStretch(RunControl& run, const RunCells<kLines>& cells, int first, int
 #pragma GCC unroll 4
         for (int k = 0; k < kPairs; ++k) {
             const Quad q = cells.Position(run, f, k);
-            const Quad whole = Floor(q);
+            const Quad whole = Truncate(q);
             run.fraction[f][k] = q - whole;
             expected[k] = expected[k] + 1.0;
             steady = steady & Equal(whole, expected[k]);

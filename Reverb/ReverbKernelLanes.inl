@@ -83,6 +83,7 @@ KERNEL_INLINE Quad BitOr(Quad a, Quad b) { return {_mm256_or_pd(a.v, b.v)}; }
 KERNEL_INLINE bool AllBitsZero(Quad q) { return _mm256_testz_si256(_mm256_castpd_si256(q.v), _mm256_castpd_si256(q.v)) != 0; }
 
 KERNEL_INLINE Quad Floor(Quad q) { return {_mm256_floor_pd(q.v)}; }
+KERNEL_INLINE Quad Truncate(Quad q) { return {_mm256_round_pd(q.v, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC)}; }
 // Lanes that hold whole numbers, converted to int.
 KERNEL_INLINE __m128i ToInts(Quad whole) { return _mm256_cvttpd_epi32(whole.v); }
 
@@ -211,6 +212,11 @@ KERNEL_INLINE __m128d FloorPair(__m128d q)
     return _mm_sub_pd(truncated, _mm_and_pd(_mm_cmpgt_pd(truncated, q), _mm_set1_pd(1.0)));
 }
 KERNEL_INLINE Quad Floor(Quad q) { return {FloorPair(q.lo), FloorPair(q.hi)}; }
+// Exact for |q| < 2^31.
+KERNEL_INLINE Quad Truncate(Quad q)
+{
+    return {_mm_cvtepi32_pd(_mm_cvttpd_epi32(q.lo)), _mm_cvtepi32_pd(_mm_cvttpd_epi32(q.hi))};
+}
 KERNEL_INLINE __m128i ToInts(Quad whole)
 {
     return _mm_unpacklo_epi64(_mm_cvttpd_epi32(whole.lo), _mm_cvttpd_epi32(whole.hi));
