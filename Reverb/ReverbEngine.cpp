@@ -13,6 +13,15 @@ namespace {
 
 namespace P = ReverbParameters;
 
+// Calls body with the class of the vector kernel `kernel` (SSE2 for any other).
+template <class Body>
+decltype(auto) WithVectorKernel(ReverbKernel kernel, Body body)
+{
+    if (kernel == ReverbKernel::kAvx2)
+        return body(ReverbFastKernel<ReverbKernel::kAvx2>{});
+    return body(ReverbFastKernel<ReverbKernel::kSse2>{});
+}
+
 constexpr double kTwoPi = 6.283185307179586;
 constexpr double kLineRatioBase = 0.5471698113207547;     // 29/53, raised to 2/(2N-1): line ratio
 constexpr double kEightLineExponent = 0.13333333333333333; // 2/15, used by every Room size change
@@ -418,9 +427,8 @@ void ReverbEngine::ProcessFullPath(const double* const* inputs, double* const* o
         ProcessReference(inputs, outputs, frames);
     } else {
         UpdateDiffusionLog();
-        const bool onlyZeros = kernel == ReverbKernel::kAvx2
-                                   ? ReverbFastKernel<ReverbKernel::kAvx2>::Process(*this, inputs, outputs, frames)
-                                   : ReverbFastKernel<ReverbKernel::kSse2>::Process(*this, inputs, outputs, frames);
+        const bool onlyZeros = WithVectorKernel(
+            kernel, [&](auto fast) { return decltype(fast)::Process(*this, inputs, outputs, frames); });
         NoteNetworkWrites(frames, onlyZeros);
     }
     RecoverFromOverflow(outputs, frames);
@@ -449,9 +457,9 @@ bool ReverbEngine::InputIsSilent(const double* const* inputs, int frames) const
 {
     if (inputs == nullptr)
         return true;
-    const auto silent = VectorKernel() == ReverbKernel::kAvx2 ? ReverbFastKernel<ReverbKernel::kAvx2>::IsSilent
-                                                              : ReverbFastKernel<ReverbKernel::kSse2>::IsSilent;
-    return silent(inputs[0], frames) && silent(inputs[1], frames);
+    return WithVectorKernel(VectorKernel(), [&](auto fast) {
+        return decltype(fast)::IsSilent(inputs[0], frames) && decltype(fast)::IsSilent(inputs[1], frames);
+    });
 }
 
 // The one state that may be left over at rest is the high cut's, whose decay stops once
@@ -524,10 +532,8 @@ void ReverbEngine::AdvanceGeneratorsIdle(int frames)
                 WalkTurbulence();
             AdvanceModulation();
         }
-    } else if (VectorKernel() == ReverbKernel::kAvx2) {
-        ReverbFastKernel<ReverbKernel::kAvx2>::AdvanceGenerators(*this, frames);
     } else {
-        ReverbFastKernel<ReverbKernel::kSse2>::AdvanceGenerators(*this, frames);
+        WithVectorKernel(VectorKernel(), [&](auto fast) { decltype(fast)::AdvanceGenerators(*this, frames); });
     }
 }
 
@@ -543,10 +549,7 @@ void ReverbEngine::FinishIdle(double* const* outputs, int frames)
         SetStageGains();
     } else {
         UpdateDiffusionLog();
-        if (kernel == ReverbKernel::kAvx2)
-            ReverbFastKernel<ReverbKernel::kAvx2>::StoreLastGains(*this);
-        else
-            ReverbFastKernel<ReverbKernel::kSse2>::StoreLastGains(*this);
+        WithVectorKernel(kernel, [&](auto fast) { decltype(fast)::StoreLastGains(*this); });
     }
     std::fill(outputs[0], outputs[0] + frames, 0.0);
     std::fill(outputs[1], outputs[1] + frames, 0.0);
@@ -666,9 +669,9 @@ void ReverbEngine::RecoverFromOverflow(double* const* outputs, int frames)
 {
     if (frames <= 0 || outputs == nullptr || outputs[0] == nullptr || outputs[1] == nullptr)
         return;
-    const auto allFinite = VectorKernel() == ReverbKernel::kAvx2 ? ReverbFastKernel<ReverbKernel::kAvx2>::AllFinite
-                                                                 : ReverbFastKernel<ReverbKernel::kSse2>::AllFinite;
-    if (allFinite(outputs[0], frames) && allFinite(outputs[1], frames))
+    if (WithVectorKernel(VectorKernel(), [&](auto fast) {
+            return decltype(fast)::AllFinite(outputs[0], frames) && decltype(fast)::AllFinite(outputs[1], frames);
+        }))
         return;
     bool broken = false;
     for (int channel = 0; channel < 2; ++channel) {

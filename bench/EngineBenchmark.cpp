@@ -6,8 +6,8 @@
 //   Idle/<kernel>/<turbulence>/<rate>      silence into an engine that has played nothing since
 //                                          its reset, as on a track that stays empty
 // Counters: frame_time = CPU time per frame, x_realtime = seconds of audio rendered per second
-// of CPU time, idle = the share of frames the idle path rendered. The avx2 cases are skipped on
-// CPUs without AVX2.
+// of CPU time, idle = the share of frames the idle path rendered. Cases of a kernel the CPU cannot
+// run are skipped.
 //
 // The program uses only what every version of the engine offers, so that scripts/bench-compare
 // can build it against the engine of an earlier revision too.
