@@ -12,15 +12,17 @@
 // the previous frame's right tap). The one computation done another way is the stage gains with
 // Turbulence On, diffusionGain^(1/(e+1)) (ComputeRunGains). They equal the runtime pow's results
 // except where pow itself errs by more than 0.51 units in the last place (glibc allows itself
-// 0.52): then a gain differs in its last bit and the sound by rounding.
+// 0.52, and was not seen to): then a gain differs in its last bit and the sound by rounding.
 //
 // Work proceeds in runs of up to kRunFrames frames in which no position wraps around its line:
 //  1. the control values of every frame: turbulence walks, modulation offsets, routed input. The
 //     walks draw random numbers only when they turn; those rare frames go to the engine's own
 //     scalar steps, so the draws keep their order;
-//  2. what does not depend on the network: the cubic weights and cells of every read and spread,
-//     the chain inputs after far echo and input filters, and the stage gains;
-//  3. the network itself, two frames at a time and software-pipelined (RenderRun).
+//  2. what does not depend on the network: the chain inputs after far echo and input filters,
+//     and the stage gains;
+//  3. the network itself (RenderRun): in steady stretches, where every position moves on by one
+//     cell per frame, two frames at a time with the odd lines' spreads gathered in registers;
+//     frame by frame elsewhere.
 #include "ReverbEngine.h"
 #include "ReverbFastKernel.h"
 
@@ -898,8 +900,8 @@ struct SteadyCells {
 
     // Whether frames first .. end - 1 may run this way: every cell they touch lies inside its
     // line (a window reaches one cell beyond i0 + 2), and no odd line is read near its window,
-    // where the read would run ahead of spreads still to come (the window holds the cells
-    // i0 - 1 .. i0 + 3, and reads run up to three frames ahead).
+    // where a read would miss additions still held in registers or, as the second frame of a
+    // pair reads before the first spreads, additions still to come.
     bool IsSafe(const RunCells<kLines>& cells, int end) const
     {
         constexpr int kWindowReach = 8;
@@ -1088,11 +1090,12 @@ KERNEL_INLINE bool MeetsAcrossWrap(int lo, int hi)
     return false;
 }
 
-// Whether frames may read up to three frames ahead of the writes of earlier frames, for every
-// frame of the run: the even lines' interpolated reads must not reach a cell written by one of
-// the three frames before. That holds by a wide margin unless a line is as long as its memory
-// or offsets lie far outside a depth that Room size has just shrunk. Distances are relative to
-// the earlier frame's write position, with a cell of slack for rounding.
+// Whether frames may read ahead of the writes of the frames before them, as the second frame of
+// a pair does, for every frame of the run (checked for three frames, with room to spare): the
+// even lines' interpolated reads must not reach a cell those frames write. That holds by a wide
+// margin unless a line is as long as its memory or offsets lie far outside a depth that Room size
+// has just shrunk. Distances are relative to the earlier frame's write position, with a cell of
+// slack for rounding.
 template <int kLines>
 bool ReadAheadIsSafe(const Setup& s, const RunControl& run)
 {
