@@ -41,6 +41,7 @@ struct Script {
     std::vector<Change> initial; // before the reset
     std::vector<Burst> bursts;
     std::vector<Change> changes; // between blocks, in time order
+    std::vector<Change> storedAfterReset = {}; // copies stored without the reset they would ask for
 };
 
 // Host blocks of many sizes, large ones among them as hosts use while nothing plays; a change
@@ -84,6 +85,8 @@ Outcome RenderBoth(const Script& script, ReverbKernel kernel)
         for (const Change& c : script.initial)
             e->SetParameterCopy(c.index, c.value);
         e->ResetEngine();
+        for (const Change& c : script.storedAfterReset)
+            e->SetParameterCopy(c.index, c.value);
     }
 
     const long long total = static_cast<long long>(script.seconds * script.rate);
@@ -198,5 +201,24 @@ TEST_P(IdlePath, MinutesOfSilenceBetweenBurstsMatchTheFullPathBitForBit)
 
 INSTANTIATE_TEST_SUITE_P(Turbulence, IdlePath, ::testing::Bool(),
                          [](const auto& info) { return std::string(info.param ? "On" : "Off"); });
+
+TEST(IdlePathEdges, SetupsWithoutAVectorKernel)
+{
+    // A Turbulence copy stored without its reset leaves 8 lines without turbulence or 6 with it,
+    // which the reference renders; the idle path then moves the generators with the reference's
+    // own steps.
+    for (const double stored : {1.0, 0.0}) {
+        SCOPED_TRACE(stored == 0.0 ? "turbulence on, 6 lines" : "turbulence off, 8 lines");
+        Script script{48000.0,
+                      30.0,
+                      {{0, P::kTurbulence, 1.0 - stored}, {0, P::kRoomSize, 0.0}, {0, P::kDiffusion, 0.3},
+                       {0, P::kDarkness, 1.0}, {0, P::kLowCut, 0.5}, {0, P::kModRate, 1.0}, {0, P::kTurbRate, 1.0}},
+                      {{0.0, 0.2}},
+                      {{18.0, P::kRoomSize, 0.1}, {22.0, P::kModRate, 0.3}, {26.0, P::kDiffusion, 0.5}},
+                      {{0, P::kTurbulence, stored}}};
+        const Outcome o = RenderBoth(script, BestSupportedKernel()); // the reference renders either way
+        EXPECT_GT(o.idleFrames, o.silentFrames / 4);
+    }
+}
 
 } // namespace
