@@ -16,18 +16,8 @@ namespace {
 
 using namespace EngineTest;
 
-// Minutes of silence natively; the sanitizer build, many times slower, shortens the long ones.
-#if defined(ENGINE_TEST_SHORT_RENDERS)
-constexpr double kLongSilenceScale = 0.15;
-#else
-constexpr double kLongSilenceScale = 1.0;
-#endif
-
-struct Change {
-    double atSecond;
-    int index;
-    double value;
-};
+// Minutes of silence natively; the sanitizer build shortens the long ones.
+constexpr double kLongSilenceScale = kShortRenders ? 0.15 : 1.0;
 
 // Noise over [from, from + seconds); a length of 0 is a single impulse at `from`.
 struct Burst {
@@ -38,10 +28,10 @@ struct Burst {
 struct Script {
     double rate;
     double seconds;
-    std::vector<Change> initial; // before the reset
+    std::vector<TimedChange> initial; // before the reset
     std::vector<Burst> bursts;
-    std::vector<Change> changes; // between blocks, in time order
-    std::vector<Change> storedAfterReset = {}; // copies stored without the reset they would ask for
+    std::vector<TimedChange> changes; // between blocks, in time order
+    std::vector<TimedChange> storedAfterReset = {}; // copies stored without the reset they would ask for
 };
 
 // Host blocks of many sizes, large ones among them as hosts use while nothing plays; a change
@@ -82,10 +72,10 @@ Outcome RenderBoth(const Script& script, ReverbKernel kernel)
     for (ReverbEngine* e : {idle.get(), full.get()}) {
         EXPECT_EQ(e->SetKernel(kernel), kernel);
         e->SetHostSampleRate(script.rate);
-        for (const Change& c : script.initial)
+        for (const TimedChange& c : script.initial)
             e->SetParameterCopy(c.index, c.value);
         e->ResetEngine();
-        for (const Change& c : script.storedAfterReset)
+        for (const TimedChange& c : script.storedAfterReset)
             e->SetParameterCopy(c.index, c.value);
     }
 
