@@ -467,8 +467,8 @@ bool ReverbEngine::InputIsSilent(const double* const* inputs, int frames) const
 // With every line reading +0.0 each all-pass stage passes on -(input × gain), so the chain output
 // is the remnant times the product of the stage gains, rounded stage by stage, and it becomes
 // +0.0 (and stays so down the chain) once that drops below the smallest normal number. The
-// bound on the product holds for every frame of the block; a block it does not clear runs the
-// full path, which then computes what it computes.
+// bound on the product holds for every frame of a piece of a block; from a piece it does not
+// clear on, the full path renders, computing what it computes.
 bool ReverbEngine::RemnantStaysSilent(int frames) const
 {
     double remnant = 0.0;
