@@ -1,6 +1,7 @@
 #include "IReverbEffect.h"
 
 #include "IEffectTypes.h"
+#include "IGraphics.h"
 #include "ReverbVersion.h"
 
 #include <cstdint>
@@ -11,8 +12,6 @@ namespace {
 
 constexpr int32_t kVersion = TESSIVANE_VERSION_NUMBER;
 constexpr int32_t kPresetCount = 1;
-constexpr int32_t kEditorWidth = 251;
-constexpr int32_t kEditorHeight = 373;
 // Input .. Turb rate: the copies a restore reads ahead of the framework. Turbulence and Air
 // take their stored values when the framework announces them afterwards.
 constexpr int32_t kReadAheadCount = ReverbParameters::kTurbRate + 1;
@@ -31,8 +30,8 @@ const IEffectConfig& IReverbEffect::Config()
         "1-1 2-2",
         ReverbParameters::kCount,
         kPresetCount,
-        kEditorWidth,
-        kEditorHeight,
+        ReverbEditor::kWidth,
+        ReverbEditor::kHeight,
         false,  // instrument
         false,  // MIDI
         true,   // state chunks
@@ -44,6 +43,7 @@ IReverbEffect::IReverbEffect(IEffectAdapter::HostCallback host)
     : IEffectAdapter(host, Config()), engine(std::make_unique<ReverbEngine>())
 {
     InitParameters();
+    BuildEditor();
     MakeFactoryPreset();
 }
 
@@ -59,6 +59,15 @@ void IReverbEffect::InitParameters()
         const double defaultValue = ReverbParameters::IsSoundParameter(i) ? engine->ParameterCopy(i) : 0.0;
         Parameter(i)->InitContinuous(row.name, defaultValue, 0.0, 1.0, row.step, "");
     }
+}
+
+// The core owns the editor from here on and gives every control its parameter's value, which
+// also becomes the control's default for double clicks.
+void IReverbEffect::BuildEditor()
+{
+    std::unique_ptr<IGraphics> editor = editorView.Build(*this, *engine);
+    if (editor)
+        AttachEditor(editor.release());
 }
 
 // The single preset slot becomes the factory preset "-" holding the defaults.
@@ -87,8 +96,15 @@ void IReverbEffect::OnParameterChanged(int32_t paramIndex)
 {
     ILockGuard lock(Mutex());
     const IParamEntry* param = Parameter(paramIndex);
-    if (param)
-        engine->ApplyParameter(paramIndex, param->Value());
+    if (!param)
+        return;
+    engine->ApplyParameter(paramIndex, param->Value());
+    editorView.ShowReadout(paramIndex, engine->ParameterCopy(paramIndex));
+}
+
+void IReverbEffect::OnParameterShown(int32_t paramIndex, double normalized)
+{
+    editorView.ShowReadout(paramIndex, normalized);
 }
 
 void IReverbEffect::ProcessAudioBlock(double** inputs, double** outputs, int32_t frames)
@@ -122,8 +138,60 @@ int32_t IReverbEffect::ReadState(const IStateChunk& chunk, int32_t startPos)
 {
     ILockGuard lock(Mutex());
     ReadEngineCopies(chunk, startPos);
+    editorView.ShowReadouts(*engine);
     engine->ResetEngine();
     return UnserializeParams(chunk, startPos);
+}
+
+void IReverbEffect::OnPresetRestored()
+{
+    ILockGuard lock(Mutex());
+    editorView.RepaintAll();
+}
+
+void IReverbEffect::OnEditorAction(int32_t paramIndex)
+{
+    switch (paramIndex)
+    {
+    case ReverbParameters::kRestoreDefault:
+        RestoreDefault();
+        break;
+    case ReverbParameters::kHelp:
+        OpenHelp();
+        break;
+    case ReverbParameters::kAbout:
+        editorView.ShowAbout();
+        break;
+    case ReverbParameters::kOk:
+        editorView.HideAbout();
+        break;
+    case ReverbParameters::kAir:
+        ApplyAirSwitch();
+        break;
+    default:
+        // Turbulence reaches the engine through OnParameterChanged like every other value.
+        break;
+    }
+}
+
+void IReverbEffect::RestoreDefault()
+{
+    ILockGuard lock(Mutex());
+    engine->RestoreDefaultCopies();
+    editorView.ShowEngineValues(*engine);
+    engine->ResetEngine();
+}
+
+void IReverbEffect::ApplyAirSwitch()
+{
+    ILockGuard lock(Mutex());
+    engine->ApplyParameter(ReverbParameters::kAir, Parameter(ReverbParameters::kAir)->Value());
+}
+
+// The help pages are module resources written out through the platform's folders and shell;
+// until the module carries them, a click on Help only flips its parameter.
+void IReverbEffect::OpenHelp()
+{
 }
 
 const IEffectConfig& PluginConfig()

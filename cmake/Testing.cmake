@@ -17,14 +17,23 @@ exec '${TESSIVANE_WINE}' \"$@\"
   set(CMAKE_CROSSCOMPILING_EMULATOR "${TESSIVANE_WINE_RUN}")
 endif()
 
-# tessivane_add_test(<name> SOURCES ... LIBS ...): a GoogleTest program registered with CTest.
+# The programs whose tests run several threads; the ThreadSanitizer build builds and runs
+# only these (label "threads").
+add_custom_target(threaded_tests)
+
+# tessivane_add_test(<name> [THREADED] SOURCES ... LIBS ...): a GoogleTest program registered
+# with CTest.
 function(tessivane_add_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "THREADED" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main Threads::Threads)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
   add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
   if(WIN32 AND CMAKE_CROSSCOMPILING)
     set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine_prefix)
+  endif()
+  if(ARG_THREADED)
+    set_tests_properties(${name} PROPERTIES LABELS threads)
+    add_dependencies(threaded_tests ${name})
   endif()
 endfunction()

@@ -13,6 +13,9 @@ struct IInputChannel
     double** slot = nullptr;
     std::vector<double> scratch;
     std::string label;
+    // Leading frames of scratch known to hold +0.0, so that a run of silent blocks zeroes the
+    // scratch once instead of converting every block.
+    int32_t zeroFrames = 0;
 };
 
 // One output channel; singleDest is the host's single-precision buffer that receives the

@@ -8,6 +8,35 @@
 #include <cstdlib>
 #include <cstring>
 
+namespace {
+
+constexpr int32_t kMaxHintedChannels = 64;  // bits of a silence hint
+
+// -0.0 is left out: it would convert to -0.0, which a scratch of zeros does not hold.
+bool HoldsOnlyPositiveZeros(const float* samples, int32_t frames)
+{
+    for (int32_t f = 0; f < frames; ++f)
+        if (samples[f] != 0.0f || std::signbit(samples[f]))
+            return false;
+    return true;
+}
+
+void ZeroScratch(IInputChannel& channel, int32_t frames)
+{
+    if (channel.zeroFrames >= frames)
+        return;
+    std::fill(channel.scratch.begin(), channel.scratch.begin() + frames, 0.0);
+    channel.zeroFrames = frames;
+}
+
+void ConvertIntoScratch(IInputChannel& channel, const float* samples, int32_t frames)
+{
+    std::copy(samples, samples + frames, channel.scratch.begin());
+    channel.zeroFrames = 0;
+}
+
+} // namespace
+
 IEffectBase::IEffectBase(const IEffectConfig& config)
     : uniqueId(config.uniqueId),
       makerId(config.makerId),
@@ -234,7 +263,7 @@ bool IEffectBase::LegalIO(int32_t nIn, int32_t nOut) const
 }
 
 void IEffectBase::AttachInputsSingle(int32_t first, int32_t count, const float* const* hostBuffers,
-                                     int32_t frames)
+                                     int32_t frames, uint64_t silentHint)
 {
     const int32_t last = std::min(first + count, InputCount());
     frames = std::min(frames, inputs.ScratchFrames());
@@ -244,13 +273,14 @@ void IEffectBase::AttachInputsSingle(int32_t first, int32_t count, const float* 
         IInputChannel& channel = inputs.At(i);
         if (!channel.connected)
             continue;
-        const float* src = hostBuffers ? hostBuffers[next++] : nullptr;
-        double* dest = channel.scratch.data();
-        if (src)
-            std::copy(src, src + frames, dest);
+        const int32_t k = next++;
+        const float* src = hostBuffers ? hostBuffers[k] : nullptr;
+        const bool markedSilent = k < kMaxHintedChannels && ((silentHint >> k) & 1) != 0;
+        if (!src || (markedSilent && HoldsOnlyPositiveZeros(src, frames)))
+            ZeroScratch(channel, frames);
         else
-            std::fill(dest, dest + frames, 0.0);
-        *channel.slot = dest;
+            ConvertIntoScratch(channel, src, frames);
+        *channel.slot = channel.scratch.data();
     }
 }
 
@@ -330,7 +360,7 @@ void IEffectBase::ProcessSlice(int32_t frames, IBlockMode mode)
 }
 
 void IEffectBase::ProcessSingle(const float* const* hostInputs, float* const* hostOutputs, int32_t frames,
-                                IBlockMode mode)
+                                IBlockMode mode, uint64_t silentInputs)
 {
     ILockGuard lock(mutex);
     const int32_t sliceFrames = std::min(inputs.ScratchFrames(), outputs.ScratchFrames());
@@ -354,7 +384,7 @@ void IEffectBase::ProcessSingle(const float* const* hostInputs, float* const* ho
         for (int32_t k = 0; k < nOut; ++k)
             sliceOutputs[static_cast<size_t>(k)] =
                 hostOutputs && hostOutputs[k] ? hostOutputs[k] + done : nullptr;
-        AttachInputsSingle(0, InputCount(), sliceInputs.data(), n);
+        AttachInputsSingle(0, InputCount(), sliceInputs.data(), n, silentInputs);
         AttachOutputsSingle(sliceOutputs.data());
         ProcessSlice(n, mode);
         done += n;
@@ -465,13 +495,14 @@ bool IEffectBase::SerializeParams(IStateChunk& chunk)
 int32_t IEffectBase::UnserializeParams(const IStateChunk& chunk, int32_t pos)
 {
     ILockGuard lock(mutex);
+    // Only whole values are read: a value cut short by the end of the chunk would be half
+    // one state and half garbage, so its parameter keeps the value it had.
     for (int32_t i = 0; i < ParameterCount() && pos >= 0; ++i)
     {
         double v = 0.0;
         pos = chunk.GetDouble(&v, pos);
-        if (pos < 0)
-            v = 0.0;
-        parameters[static_cast<size_t>(i)]->SetValueClamped(v);
+        if (pos >= 0)
+            parameters[static_cast<size_t>(i)]->SetValueClamped(v);
     }
     for (int32_t i = 0; i < ParameterCount(); ++i)
         OnParameterChanged(i);

@@ -45,6 +45,9 @@ public:
     virtual void ProcessAudioBlock(double** inputs, double** outputs, int32_t frames);
     virtual void OnEditorOpened() {}
     virtual void OnEditorClosed() {}
+    // On the editor's window thread, once its controls show a value the host, a state or a
+    // preset gave the parameter: the plug-in updates what else it shows of it (readouts).
+    virtual void OnParameterShown(int32_t, double) {}
     virtual void OnActivationChanged(bool active);
     virtual void ProcessMidiMessage(const IMidiMessage& message);
     virtual void ProcessSysExMessage(const ISysExMessage&) {}
@@ -101,8 +104,11 @@ public:
 
     // Converts frames samples of each connected input channel from the next host buffer into
     // its scratch, for channels first .. first + count - 1. A missing host buffer reads as
-    // silence.
-    void AttachInputsSingle(int32_t first, int32_t count, const float* const* hostBuffers, int32_t frames);
+    // silence. Bit k of silentHint marks the k-th host buffer as silent, as hosts flag it: such
+    // a buffer is checked rather than converted, and a buffer that is not silent after all is
+    // converted as usual, so the hint never changes a sample.
+    void AttachInputsSingle(int32_t first, int32_t count, const float* const* hostBuffers, int32_t frames,
+                            uint64_t silentHint = 0);
     // Gives each connected output its scratch as slot and the next host buffer as destination.
     void AttachOutputsSingle(float* const* hostBuffers);
     void ConvertOutputsToSingle(int32_t frames);
@@ -121,7 +127,7 @@ public:
     // buffers (consumed by connected channels only, in order), processes and converts back.
     // Blocks longer than the scratch buffers are processed in slices.
     void ProcessSingle(const float* const* hostInputs, float* const* hostOutputs, int32_t frames,
-                       IBlockMode mode);
+                       IBlockMode mode, uint64_t silentInputs = 0);
     // The same for double-precision hosts: connected channels use the host buffers in place.
     void ProcessDouble(const double* const* hostInputs, double* const* hostOutputs, int32_t frames,
                        bool bypassed);

@@ -121,6 +121,11 @@ void IControl::MarkChanged(bool pushToPlug)
 
     if (!pushToPlug || !plug || paramIndex < 0)
         return;
+    // Under the instance lock, so that a host value still waiting for the window thread,
+    // which is older than this edit, is dropped before it could overwrite the edit.
+    ILockGuard lock(plug->Mutex());
+    if (graphics)
+        graphics->ForgetPendingValue(paramIndex);
     plug->SetParameterFromEditor(paramIndex, value);
     if (const IParamEntry* param = Param())
         UpdateReadouts(*param);

@@ -74,7 +74,8 @@ bool HasPngExtension(const char* name)
 }
 
 IGraphics::IGraphics(IEffectBase* owner, int32_t w, int32_t h, int32_t rate)
-    : plug(owner), width(w), height(h), frameRate(rate)
+    : plug(owner), width(w), height(h), frameRate(rate), windowThread(std::this_thread::get_id()),
+      pending(owner ? owner->ParameterCount() : 0)
 {
 }
 
@@ -147,6 +148,25 @@ void IGraphics::PushParameterToControls(int32_t paramIndex, double value, bool v
     // A host's value outside 0..1 (or a NaN) must not become a control's default.
     normalized = normalized >= 0.0 ? std::min(normalized, 1.0) : 0.0;
 
+    if (!OnWindowThread())
+    {
+        pending.Leave(paramIndex, normalized);
+        return;
+    }
+    if (!plug)
+    {
+        ShowParameter(paramIndex, normalized);
+        return;
+    }
+    // The core pushes under the instance lock, so a value another thread left cannot arrive
+    // between forgetting it and showing this newer one.
+    ILockGuard lock(plug->Mutex());
+    pending.Forget(paramIndex);
+    ShowParameter(paramIndex, normalized);
+}
+
+void IGraphics::ShowParameter(int32_t paramIndex, double normalized)
+{
     for (const auto& control : controls)
     {
         if (control->ParamIndex() == paramIndex)
@@ -161,6 +181,39 @@ void IGraphics::PushParameterToControls(int32_t paramIndex, double value, bool v
             }
         }
     }
+    if (plug)
+        plug->OnParameterShown(paramIndex, normalized);
+}
+
+void IGraphics::MarkAllChanged()
+{
+    if (!OnWindowThread())
+    {
+        pending.LeaveFullRepaint();
+        return;
+    }
+    for (const auto& control : controls)
+        control->MarkChanged(false);
+}
+
+void IGraphics::ApplyPendingChanges()
+{
+    if (!OnWindowThread())
+        return;
+    const bool repaint =
+        pending.TakeAll([this](int32_t paramIndex, double normalized) { ShowParameter(paramIndex, normalized); });
+    if (repaint)
+        MarkAllChanged();
+}
+
+bool IGraphics::OnWindowThread() const
+{
+    return windowThread.load(std::memory_order_relaxed) == std::this_thread::get_id();
+}
+
+void IGraphics::TakeWindowThread()
+{
+    windowThread.store(std::this_thread::get_id(), std::memory_order_relaxed);
 }
 
 void IGraphics::AskValueForControl(IControl* control, IParamEntry* param, const IRect& rect)
@@ -381,6 +434,15 @@ void IGraphics::ReleaseControlCapture()
     lastMouseY = -1;
 }
 
+void IGraphics::BeginControlGesture(const IControl& control)
+{
+    const int32_t param = control.ParamIndex();
+    if (!plug || param < 0 || gestureParamIndex >= 0)
+        return;
+    plug->BeginParameterGesture(param);
+    gestureParamIndex = param;
+}
+
 void IGraphics::EndOpenGesture()
 {
     if (gestureParamIndex < 0)
@@ -412,11 +474,7 @@ bool IGraphics::DispatchMouseDown(int32_t x, int32_t y, const IMouseMods& mods)
         plug->ShowHostParameterMenu(param, x, y);
         return true;
     }
-    if (plug && param >= 0)
-    {
-        plug->BeginParameterGesture(param);
-        gestureParamIndex = param;
-    }
+    BeginControlGesture(*control);
     control->MouseDown(x, y, mods);
     return true;
 }

@@ -7,10 +7,13 @@
 #include "IChoiceMenu.h"
 #include "IEditorLink.h"
 #include "IGraphicsTypes.h"
+#include "IPendingParameters.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 class GFX_IBitmap;
@@ -91,8 +94,23 @@ public:
 
     // ---- Parameters ---------------------------------------------------------------------------
     // Hands a parameter's value (plain values are clamped and normalised first) to every
-    // control bound to it and to the first matching linked parameter of each control.
+    // control bound to it and to the first matching linked parameter of each control, then
+    // lets the plug-in update what else it shows of the parameter. Controls are touched only
+    // on the window thread: a value pushed from any other thread waits there until
+    // ApplyPendingChanges, so the host's audio thread never waits for painting.
     void PushParameterToControls(int32_t paramIndex, double value, bool valueIsNormalized) override;
+    // Marks every control changed without pushing, so that the whole editor is repainted; from
+    // another thread the marking waits for ApplyPendingChanges.
+    void MarkAllChanged();
+    // Window thread: shows the values and repaint requests left by other threads. The
+    // window's timer calls it before collecting dirty controls, and opening a window calls it.
+    void ApplyPendingChanges();
+    // True on the editor's window thread: the thread that built the editor, until a window is
+    // opened on another one.
+    bool OnWindowThread() const;
+    // Drops a value another thread left for the parameter; an edit made under the instance
+    // lock is newer.
+    void ForgetPendingValue(int32_t paramIndex) { pending.Forget(paramIndex); }
     // Offers a menu of the parameter's display texts, or an entry field for its number.
     void AskValueForControl(IControl* control, IParamEntry* param, const IRect& rect);
 
@@ -146,6 +164,13 @@ protected:
     // Forgets the controls and their capture, hover and gesture state, deleting the controls
     // last index first.
     void DeleteControls();
+    // Makes the calling thread the window thread; a window opens on the thread that serves it.
+    void TakeWindowThread();
+    // Tells the host that an edit of the control's parameter begins, unless a gesture is open
+    // already or the control has no parameter; the next release, or EndOpenGesture, ends it.
+    void BeginControlGesture(const IControl& control);
+    void EndOpenGesture();
+    bool GestureOpen() const { return gestureParamIndex >= 0; }
 
     std::vector<std::unique_ptr<IControl>> controls;   // index 0 is the background
     IEffectBase* plug;
@@ -169,7 +194,10 @@ protected:
 
 private:
     void PaintChangedControls();
-    void EndOpenGesture();
+    void ShowParameter(int32_t paramIndex, double normalized);
+
+    std::atomic<std::thread::id> windowThread;
+    IPendingParameters pending;
 
     // The parameter whose gesture a press began, so that every begin has exactly one end.
     int32_t gestureParamIndex = -1;

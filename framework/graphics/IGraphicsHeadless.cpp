@@ -123,6 +123,9 @@ bool IGraphicsHeadless::AskForColour(IRgba&, const char*)
 
 void* IGraphicsHeadless::OpenEditorWindow(void*)
 {
+    // No window opens, but the caller's thread serves the editor from now on.
+    TakeWindowThread();
+    ApplyPendingChanges();
     return nullptr;
 }
 

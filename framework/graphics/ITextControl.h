@@ -16,6 +16,8 @@ public:
 
     // Stores a new text and marks the control changed; the same text changes nothing.
     void ReplaceText(const char* newText);
+    // The name plug-ins write their readouts with; the same text costs no repaint.
+    void SetText(const char* newText) { ReplaceText(newText); }
     const char* Text() const { return text.c_str(); }
 
 private:

@@ -1,12 +1,12 @@
 #include "IEffectVST2.h"
 
+#include "DecimalText.h"
 #include "HostIdentification.h"
 #include "ITextCopy.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <limits>
 
@@ -17,9 +17,6 @@ namespace {
 constexpr size_t kHostProductBytes = 256;
 // Longest text read from the host for effString2Parameter.
 constexpr size_t kTextEntryBytes = 64;
-// Parameter names go into buffers of the published parameter text size. Many hosts offer
-// more, but one that offers exactly this must not be written past, so longer names are cut.
-constexpr size_t kParamNameBytes = kVstMaxParamStrLen;
 
 // Host integers arrive pointer-sized; anything outside int32 saturates, so that an absurd
 // index or count stays invalid instead of wrapping onto a valid one.
@@ -122,8 +119,12 @@ VstIntPtr IEffectVST2::VSTDispatcher(AEffect* effect, VstInt32 opcode, VstInt32 
         if (opcode == effClose)
         {
             // Waits for a call in progress on another thread, then lets go before destroying.
+            // A host may close the instance with its editor still open: no window may outlive
+            // the controls it shows.
             {
                 ILockGuard lock(instance->Mutex());
+                if (instance->editorOpen)
+                    instance->CloseEditor();
             }
             delete instance;
             return 0;
@@ -371,6 +372,7 @@ VstIntPtr IEffectVST2::OpenEditor(void* parent)
 {
     if (!Editor() || !parent || !Editor()->OpenEditorWindow(parent))
         return 0;
+    editorOpen = true;
     OnEditorOpened();
     return 1;
 }
@@ -379,6 +381,7 @@ VstIntPtr IEffectVST2::CloseEditor()
 {
     if (!Editor())
         return 0;
+    editorOpen = false;
     OnEditorClosed();
     Editor()->CloseEditorWindow();
     return 1;
@@ -427,8 +430,10 @@ VstIntPtr IEffectVST2::SetChunk(bool isProgram, VstIntPtr size, const void* data
     }
     else
     {
+        // A program that could not be read whole is not stored: the preset keeps what it held.
         pos = ReadState(chunk, pos);
-        ModifyCurrentPreset(nullptr);
+        if (pos >= 0)
+            ModifyCurrentPreset(nullptr);
     }
     if (pos < 0)
         return 0;
@@ -470,8 +475,9 @@ VstIntPtr IEffectVST2::ProcessEvents(const VstEvents* events)
     return 1;
 }
 
-// A value typed into the host: the text of a display record, or a number as displayed.
-// Text that names no record or holds no number changes nothing.
+// A value typed into the host: the text of a display record, or a number as displayed, which
+// is clamped into the range however large it is. Text that names no record or holds no number
+// changes nothing.
 VstIntPtr IEffectVST2::StringToParameter(VstInt32 index, const char* text)
 {
     IParamEntry* param = Parameter(index);
@@ -494,9 +500,7 @@ VstIntPtr IEffectVST2::StringToParameter(VstInt32 index, const char* text)
     }
     else
     {
-        char* end = nullptr;
-        value = strtod(entry, &end);
-        if (end == entry || !std::isfinite(value))
+        if (!ParseDecimal(entry, &value))
             return 0;
         if (param->NegateDisplay())
             value = -value;

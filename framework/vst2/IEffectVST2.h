@@ -17,6 +17,10 @@ public:
     // Chunks from the host larger than this are refused: far beyond any state or bank the
     // framework writes, so such a size can only be a host error.
     static constexpr VstIntPtr kMaxChunkBytes = 1 << 20;
+    // Parameter names are copied whole: the published 8 bytes would cut them to seven
+    // characters, while hosts offer larger buffers and the widely used wrappers write names of
+    // up to 32 bytes. Labels and display texts keep to the published size.
+    static constexpr size_t kParamNameBytes = 32;
 
     IEffectVST2(HostCallback host, const IEffectConfig& config);
     ~IEffectVST2() override;
@@ -91,6 +95,7 @@ private:
     VstSpeakerArrangement inputArrangement{};
     VstSpeakerArrangement outputArrangement{};
     bool hostInitDone = false;
+    bool editorOpen = false;     // the host opened the editor and has not closed it
     IStateChunk programChunk;
     IStateChunk bankChunk;
     AEffect aeffect{};

@@ -2,6 +2,7 @@
 
 #include "HostIdentification.h"
 #include "IEffectVST3View.h"
+#include "ITextCopy.h"
 #include "IVST3Parameter.h"
 #include "VST3Text.h"
 
@@ -26,6 +27,9 @@ constexpr size_t kTextUnits = 128;       // a String128
 constexpr size_t kHostNameBytes = 128;   // the host's name is matched on its first 127 characters
 constexpr int32 kMaxMainChannels = 6;    // the widest input bus offered
 constexpr int32 kBypassFlagBytes = 4;    // the int32 after the parameters in the controller state
+constexpr int32 kMaxFlaggedChannels = 64;  // bits of a bus's silence flags
+// The bypass switch's value texts, "off" at 0 and "on" at 1.
+constexpr const char* kBypassTexts[] = {"off", "on"};
 
 // The speaker arrangement offered for a bus of `channels` channels.
 SpeakerArrangement ArrangementFor(int32 channels)
@@ -79,6 +83,12 @@ bool WriteToStream(IBStream* stream, const void* source, int32 count)
 float** BuffersOf(const AudioBusBuffers& bus, float*) { return bus.channelBuffers32; }
 double** BuffersOf(const AudioBusBuffers& bus, double*) { return bus.channelBuffers64; }
 
+template <class Sample>
+bool AllZero(const Sample* samples, int32 frames)
+{
+    return std::all_of(samples, samples + frames, [](Sample s) { return s == Sample(0); });
+}
+
 } // namespace
 
 IEffectVST3::IEffectVST3(HostCallback, const IEffectConfig& config) : IEffectBase(config)
@@ -128,7 +138,10 @@ tresult PLUGIN_API IEffectVST3::initialize(FUnknown* context)
             AddParameters();
         }
         OnHostKnown();
-        SelectPreset(0);
+        // A repeated initialisation leaves the sound alone: hosts may initialise the second
+        // face after they restored the state.
+        if (result == kResultOk)
+            SelectPreset(0);
         return result;
     }
     catch (const std::bad_alloc&)
@@ -188,8 +201,12 @@ void IEffectVST3::AddParameters()
         auto* bypass = new StringListParameter(
             STR16("Bypass"), kBypassParamId, nullptr,
             ParameterInfo::kCanAutomate | ParameterInfo::kIsList | ParameterInfo::kIsBypass);
-        bypass->appendString(STR16("off"));
-        bypass->appendString(STR16("on"));
+        String128 text;
+        for (const char* word : kBypassTexts)
+        {
+            WidenText(word, text, kTextUnits);
+            bypass->appendString(text);
+        }
         EditController::parameters.addParameter(bypass);
     }
     for (int32_t i = 0; i < ParameterCount(); ++i)
@@ -312,17 +329,20 @@ tresult PLUGIN_API IEffectVST3::process(ProcessData& data)
     if (single)
     {
         GatherHostBuffers(data, hostInputs32, hostOutputs32);
+        // The connected inputs are the first channels of the first bus, so its flags are
+        // already one bit per host buffer handed over.
+        const uint64 silentInputs = hasInputs ? data.inputs[0].silenceFlags : 0;
         ProcessSingle(hasInputs ? hostInputs32.data() : nullptr, hasOutputs ? hostOutputs32.data() : nullptr, frames,
-                      IsBypassed() ? kProcessBypassed : kProcessReplacing);
+                      IsBypassed() ? kProcessBypassed : kProcessReplacing, silentInputs);
+        FlagSilentOutputs<float>(data);
     }
     else
     {
         GatherHostBuffers(data, hostInputs64, hostOutputs64);
         ProcessDouble(hasInputs ? hostInputs64.data() : nullptr, hasOutputs ? hostOutputs64.data() : nullptr, frames,
                       IsBypassed());
+        FlagSilentOutputs<double>(data);
     }
-    for (int32 b = 0; hasOutputs && b < data.numOutputs; ++b)
-        data.outputs[b].silenceFlags = 0;
     return kResultOk;
 }
 
@@ -350,17 +370,29 @@ void IEffectVST3::ApplyHostValue(ParamID id, double value)
 {
     if (id == kBypassParamId)
     {
-        if (!IsInstrument())
-            SetBypassed(value > 0.5);
+        ApplyBypassValue(value);
     }
     else if (id == kPresetParamId)
     {
-        SelectPreset(TruncToInt32(value * PresetCount()));
+        SelectPreset(PresetIndexFor(value));
     }
     else if (id < static_cast<ParamID>(ParameterCount()))
     {
         ApplyHostParameter(static_cast<int32_t>(id), value);
     }
+}
+
+bool IEffectVST3::ApplyBypassValue(double value)
+{
+    if (IsInstrument())
+        return false;
+    SetBypassed(value > 0.5);
+    return true;
+}
+
+int32_t IEffectVST3::PresetIndexFor(double value) const
+{
+    return TruncToInt32(value * PresetCount());
 }
 
 void IEffectVST3::ApplyEvents(IEventList* events)
@@ -464,20 +496,50 @@ void IEffectVST3::GatherHostBuffers(const ProcessData& data, std::vector<const S
     }
 }
 
+// Tells the host which channels of the plug-in's own output buses hold nothing but zeros, so
+// that it can skip work downstream. Buses the host counts beyond those are not the plug-in's
+// and are not touched.
+template <class Sample>
+void IEffectVST3::FlagSilentOutputs(ProcessData& data)
+{
+    if (!data.outputs)
+        return;
+    const int32 buses = std::min(data.numOutputs, static_cast<int32>(audioOutputs.size()));
+    for (int32 b = 0; b < buses; ++b)
+        data.outputs[b].silenceFlags = 0;
+    for (int32_t i = 0; i < OutputCount(); ++i)
+    {
+        const int32 b = outputBus[static_cast<size_t>(i)];
+        const int32 c = outputBusChannel[static_cast<size_t>(i)];
+        if (!Outputs().At(i).connected || b < 0 || b >= buses || c >= kMaxFlaggedChannels)
+            continue;
+        AudioBusBuffers& bus = data.outputs[b];
+        Sample** buffers = BuffersOf(bus, static_cast<Sample*>(nullptr));
+        if (buffers && c < bus.numChannels && buffers[c] && AllZero(buffers[c], data.numSamples))
+            bus.silenceFlags |= uint64(1) << c;
+    }
+}
+
 // ---- State ------------------------------------------------------------------------------------------
 
-bool IEffectVST3::RestoreStateFrom(IBStream* stream)
+bool IEffectVST3::ReadStateBytes(IBStream* stream, IStateChunk& chunk)
 {
-    IStateChunk chunk;
-    WriteState(chunk);
-    const int32 length = chunk.Size();
-    if (length <= 0)
+    // The current state's length is the most a state of this plug-in holds.
+    IStateChunk current;
+    WriteState(current);
+    const int32 length = current.Size();
+    if (length <= 0 || !chunk.Resize(length))
         return false;
-    // Bytes the stream does not deliver keep the current state's values.
-    ReadFromStream(stream, chunk.Data(), length);
+    chunk.Resize(ReadFromStream(stream, chunk.Data(), length));
+    return chunk.Size() > 0;
+}
+
+void IEffectVST3::RestoreState(const IStateChunk& chunk)
+{
+    // A state shorter than the current one (saved with fewer parameters) sets the values it
+    // holds whole; the others keep theirs.
     ReadState(chunk, 0);
     PushAllParametersToEditor();
-    return true;
 }
 
 tresult IEffectVST3::ReadComponentState(IBStream* stream)
@@ -485,7 +547,11 @@ tresult IEffectVST3::ReadComponentState(IBStream* stream)
     if (!stream)
         return kInvalidArgument;
     ILockGuard lock(Mutex());
-    return RestoreStateFrom(stream) ? kResultOk : kResultFalse;
+    IStateChunk chunk;
+    if (!ReadStateBytes(stream, chunk))
+        return kResultFalse;
+    RestoreState(chunk);
+    return kResultOk;
 }
 
 tresult IEffectVST3::WriteComponentState(IBStream* stream)
@@ -504,15 +570,20 @@ tresult IEffectVST3::ReadControllerState(IBStream* stream)
     if (!stream)
         return kInvalidArgument;
     ILockGuard lock(Mutex());
-    if (!RestoreStateFrom(stream))
+    IStateChunk chunk;
+    if (!ReadStateBytes(stream, chunk))
         return kResultFalse;
     IStateChunk flag;
-    if (!flag.Resize(kBypassFlagBytes) || ReadFromStream(stream, flag.Data(), kBypassFlagBytes) != kBypassFlagBytes)
+    const bool flagRead =
+        flag.Resize(kBypassFlagBytes) && ReadFromStream(stream, flag.Data(), kBypassFlagBytes) == kBypassFlagBytes;
+    // Without the flag, what came before it is still restored as a component state would be;
+    // the answer tells the host that its controller state was cut short.
+    RestoreState(chunk);
+    if (!flagRead)
         return kResultFalse;
     int32_t bypass = 0;
     flag.GetInt32(&bypass, 0);
     SetBypassed(bypass != 0);
-    PushAllParametersToEditor();
     return kResultOk;
 }
 
@@ -533,12 +604,35 @@ tresult PLUGIN_API IEffectVST3::getParamStringByValue(ParamID id, ParamValue nor
 {
     if (!string)
         return kInvalidArgument;
-    if (id >= static_cast<ParamID>(ParameterCount()))
-        return kResultFalse;
     char text[kTextUnits];
-    Parameter(static_cast<int32_t>(id))->FormatValueText(normalized, true, text, sizeof text, true);
+    if (!FormatHostValue(id, normalized, text, sizeof text))
+        return kResultFalse;
     WidenText(text, string, kTextUnits);
     return kResultOk;
+}
+
+// The texts follow the rules the values obey in processing: the bypass is on above one half,
+// and a preset value names the slot it would select.
+bool IEffectVST3::FormatHostValue(ParamID id, double normalized, char* text, size_t capacity)
+{
+    if (id == kBypassParamId && !IsInstrument())
+    {
+        CopyText(text, capacity, kBypassTexts[normalized > 0.5 ? 1 : 0]);
+        return true;
+    }
+    if (id == kPresetParamId)
+    {
+        ILockGuard lock(Mutex());
+        const IPresetSlot* slot = Preset(PresetIndexFor(normalized));
+        if (!slot)
+            return false;
+        CopyText(text, capacity, slot->name);
+        return true;
+    }
+    if (id >= static_cast<ParamID>(ParameterCount()))
+        return false;
+    Parameter(static_cast<int32_t>(id))->FormatValueText(normalized, true, text, capacity, true);
+    return true;
 }
 
 ParamValue PLUGIN_API IEffectVST3::plainParamToNormalized(ParamID id, ParamValue plain)
@@ -561,10 +655,16 @@ ParamValue PLUGIN_API IEffectVST3::getParamNormalized(ParamID id)
 
 tresult PLUGIN_API IEffectVST3::setParamNormalized(ParamID id, ParamValue value)
 {
+    ILockGuard lock(Mutex());
+    if (id == kBypassParamId)
+        return ApplyBypassValue(value) ? kResultOk : kResultFalse;
     if (id >= static_cast<ParamID>(ParameterCount()))
         return kResultFalse;
-    ILockGuard lock(Mutex());
     Parameter(static_cast<int32_t>(id))->SetFromNormalized(value);
+    // The host changed the value itself (an undo, a generic editor): the editor follows,
+    // while processing hears of it through the audio stream.
+    if (Editor())
+        Editor()->PushParameterToControls(static_cast<int32_t>(id), value, true);
     return kResultOk;
 }
 

@@ -94,12 +94,18 @@ private:
     void IdentifyHostApplication(Steinberg::FUnknown* context);
     void AddBuses();
     void AddParameters();
-    // Reads the current state's length worth of bytes from the stream over the current state
-    // and restores the result. False when the plug-in has no state.
-    bool RestoreStateFrom(Steinberg::IBStream* stream);
+    // Reads at most the current state's length of bytes from the stream into chunk. False
+    // when the stream holds none.
+    bool ReadStateBytes(Steinberg::IBStream* stream, IStateChunk& chunk);
+    void RestoreState(const IStateChunk& chunk);
 
     void ApplyParameterChanges(Steinberg::Vst::IParameterChanges* changes);
     void ApplyHostValue(Steinberg::Vst::ParamID id, double value);
+    // Above one half is on. False for an instrument, which has no bypass.
+    bool ApplyBypassValue(double value);
+    // The slot a normalised preset value selects; it need not exist.
+    int32_t PresetIndexFor(double value) const;
+    bool FormatHostValue(Steinberg::Vst::ParamID id, double normalized, char* text, size_t capacity);
     void ApplyEvents(Steinberg::Vst::IEventList* events);
     // A disconnected input reads silence from its scratch, not the last block it held.
     void ConnectInputs(const Steinberg::Vst::ProcessData& data);
@@ -108,6 +114,9 @@ private:
     template <class Sample>
     void GatherHostBuffers(const Steinberg::Vst::ProcessData& data, std::vector<const Sample*>& inputTable,
                            std::vector<Sample*>& outputTable);
+    // Sets the silence flags of the plug-in's own output buses after a block.
+    template <class Sample>
+    void FlagSilentOutputs(Steinberg::Vst::ProcessData& data);
 
     // Where each output channel lies among the host's output buses: bus index and channel
     // within that bus, or -1 for a channel beyond all buses.

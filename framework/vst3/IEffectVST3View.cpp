@@ -23,6 +23,8 @@ IEffectVST3View::IEffectVST3View(IEffectVST3& owner) : effect(owner)
 
 IEffectVST3View::~IEffectVST3View()
 {
+    // A host may release the view without removing it first: no window may outlive it.
+    CloseEditorWindow();
     effect.ForgetView(this);
     effect.release();
 }
@@ -48,15 +50,19 @@ tresult PLUGIN_API IEffectVST3View::attached(void* parent, FIDString type)
 
 tresult PLUGIN_API IEffectVST3View::removed()
 {
-    IEditorLink* editor = effect.Editor();
-    if (editor && editorOpen)
-    {
-        effect.OnEditorClosed();
-        editor->CloseEditorWindow();
-        editorOpen = false;
-    }
+    CloseEditorWindow();
     plugFrame = nullptr;
     return CPluginView::removed();
+}
+
+void IEffectVST3View::CloseEditorWindow()
+{
+    IEditorLink* editor = effect.Editor();
+    if (!editor || !editorOpen)
+        return;
+    editorOpen = false;
+    effect.OnEditorClosed();
+    editor->CloseEditorWindow();
 }
 
 tresult PLUGIN_API IEffectVST3View::getSize(ViewRect* size)

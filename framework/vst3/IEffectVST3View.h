@@ -27,6 +27,9 @@ public:
     OBJ_METHODS(IEffectVST3View, CPluginView)
 
 private:
+    // The editor's window, when this view opened it, closes.
+    void CloseEditorWindow();
+
     IEffectVST3& effect;
     bool resizePending = false;
     bool editorOpen = false;

@@ -1,9 +1,7 @@
 #include "IVST3Parameter.h"
 
+#include "DecimalText.h"
 #include "VST3Text.h"
-
-#include <charconv>
-#include <cstring>
 
 using namespace Steinberg;
 using namespace Steinberg::Vst;
@@ -43,7 +41,10 @@ bool IVST3Parameter::fromString(const TChar* string, ParamValue& normalized) con
         return false;
     char text[kTextUnits];
     NarrowText(string, text, sizeof text);
-    normalized = entry.ToNormalized(entry.Clamp(ParseDecimal(text)));
+    double real = 0.0;
+    if (!ParseDecimal(text, &real))
+        return false;
+    normalized = entry.ToNormalized(entry.Clamp(real));
     return true;
 }
 
@@ -55,18 +56,4 @@ ParamValue IVST3Parameter::toPlain(ParamValue normalized) const
 ParamValue IVST3Parameter::toNormalized(ParamValue plain) const
 {
     return entry.ToNormalized(plain);
-}
-
-double ParseDecimal(const char* text)
-{
-    if (!text)
-        return 0.0;
-    while (*text == ' ' || *text == '\t')
-        ++text;
-    // from_chars takes no leading '+'; it reads digits the same way in every locale.
-    if (*text == '+')
-        ++text;
-    double value = 0.0;
-    const std::from_chars_result result = std::from_chars(text, text + strlen(text), value);
-    return result.ec == std::errc() ? value : 0.0;
 }

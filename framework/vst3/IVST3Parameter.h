@@ -14,7 +14,8 @@ public:
 
     void toString(Steinberg::Vst::ParamValue valueNormalized, Steinberg::Vst::String128 string) const override;
     // Reads a decimal number (whatever the host's locale), clamps it into the parameter's range
-    // and answers its normalised value. Text that holds no number reads as 0.
+    // and answers its normalised value; numbers beyond the range of doubles clamp like any
+    // other. Text that holds no number is refused.
     bool fromString(const Steinberg::Vst::TChar* string, Steinberg::Vst::ParamValue& valueNormalized) const override;
     Steinberg::Vst::ParamValue toPlain(Steinberg::Vst::ParamValue valueNormalized) const override;
     Steinberg::Vst::ParamValue toNormalized(Steinberg::Vst::ParamValue plainValue) const override;
@@ -26,6 +27,3 @@ public:
 private:
     const IParamEntry& entry;
 };
-
-// Parses the longest decimal number at the start of text (blanks skipped); 0 when there is none.
-double ParseDecimal(const char* text);

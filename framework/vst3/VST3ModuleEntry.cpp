@@ -89,7 +89,8 @@ extern "C" {
 
 SMTG_EXPORT_SYMBOL bool PLUGIN_API InitDll()
 {
-    RememberModuleInstance();
+    // Found now rather than on first use; either way it is the same handle.
+    ModuleInstance();
     return true;
 }
 

@@ -56,7 +56,7 @@ TEST(Presets, FullStateRestoresEveryValueAndAnnouncesEachIndex)
     EXPECT_EQ(target.log.back(), "changed 18");
 }
 
-TEST(Presets, ShortStateSetsTheFirstMissingValueAndLeavesTheRest)
+TEST(Presets, ShortStateSetsOnlyTheWholeValuesItHolds)
 {
     TestEffect effect;
     for (int32_t i = 0; i < 19; ++i)
@@ -65,15 +65,17 @@ TEST(Presets, ShortStateSetsTheFirstMissingValueAndLeavesTheRest)
     IStateChunk chunk = StateOf({0.1, 0.2, 0.3, 0.4, 0.5});  // 40 bytes
     EXPECT_EQ(effect.ReadState(chunk, 0), -1);
     EXPECT_EQ(effect.Parameter(4)->Value(), 0.5);
-    EXPECT_EQ(effect.Parameter(5)->Value(), 0.0);
+    EXPECT_EQ(effect.Parameter(5)->Value(), 0.75);
     EXPECT_EQ(effect.Parameter(6)->Value(), 0.75);
     EXPECT_EQ(effect.Parameter(7)->Value(), 8.0);
     EXPECT_EQ(effect.log.size(), 19u);  // every index announced, read or not
 
-    // A missing value below a range is clamped like any other.
-    IStateChunk sevenValues = StateOf({0, 0, 0, 0, 0, 0, 0});
-    effect.ReadState(sevenValues, 0);
-    EXPECT_EQ(effect.Parameter(7)->Value(), 2.0);
+    // A value cut in the middle is no value: its parameter keeps what it had.
+    IStateChunk cut = StateOf({0, 0, 0, 0, 0, 0, 0, 3.0});
+    cut.Resize(7 * 8 + 4);
+    EXPECT_EQ(effect.ReadState(cut, 0), -1);
+    EXPECT_EQ(effect.Parameter(6)->Value(), 0.0);
+    EXPECT_EQ(effect.Parameter(7)->Value(), 8.0);
 }
 
 TEST(Presets, ValuesFromDamagedStatesAreClamped)

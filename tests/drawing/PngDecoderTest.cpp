@@ -250,6 +250,19 @@ TEST(PngDecoder, CorruptDataBehindValidChecksumsNeverCrashes)
     }
 }
 
+TEST(PngDecoder, ChecksumRepairLeavesValidAndCutDataAsItIs)
+{
+    // The helper behind the corruption tests: an out-of-bounds access there (short data once
+    // wrapped its size arithmetic) would hide the failures it is meant to provoke.
+    const auto original = WriteGradientPng(4, 4);
+    for (size_t size = 0; size <= original.size(); ++size) {
+        std::vector<uint8_t> cut(original.begin(), original.begin() + long(size));
+        RepairPngChecksums(cut);
+        EXPECT_TRUE(std::equal(cut.begin(), cut.end(), original.begin())) << size << " bytes";
+        EXPECT_EQ(cut.size(), size);
+    }
+}
+
 TEST(PngDecoder, HugeDeclaredDimensionsGiveNull)
 {
     for (const auto& size : {std::pair<uint32_t, uint32_t>{100000, 100000}, {kMaxPngDimension + 1, 1},

@@ -95,6 +95,8 @@ void PatchPngDimensions(std::vector<uint8_t>& png, uint32_t width, uint32_t heig
     constexpr size_t kTypeOffset = 12;
     constexpr size_t kDataOffset = 16;
     constexpr size_t kHeaderDataBytes = 13;
+    if (png.size() < kDataOffset + kHeaderDataBytes + 4)
+        return;
     PutBigEndian(&png[kDataOffset], width);
     PutBigEndian(&png[kDataOffset + 4], height);
     const uLong crc = crc32(0L, &png[kTypeOffset], uInt(4 + kHeaderDataBytes));
@@ -104,14 +106,16 @@ void PatchPngDimensions(std::vector<uint8_t>& png, uint32_t width, uint32_t heig
 void RepairPngChecksums(std::vector<uint8_t>& png)
 {
     constexpr size_t kSignatureBytes = 8;
+    constexpr size_t kChunkFrameBytes = 12;  // length, type and checksum around the data
     size_t position = kSignatureBytes;
-    while (png.size() - position >= 12) {
+    // Written as a sum, not as size - position: that wraps for data shorter than a signature.
+    while (position + kChunkFrameBytes <= png.size()) {
         const uint32_t length = uint32_t(png[position]) << 24 | uint32_t(png[position + 1]) << 16 |
                                 uint32_t(png[position + 2]) << 8 | png[position + 3];
-        if (length > png.size() - position - 12)
+        if (length > png.size() - position - kChunkFrameBytes)
             return;
         const uLong crc = crc32(0L, &png[position + 4], uInt(4 + length));
         PutBigEndian(&png[position + 8 + length], uint32_t(crc));
-        position += 12 + length;
+        position += kChunkFrameBytes + length;
     }
 }

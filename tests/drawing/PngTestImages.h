@@ -25,8 +25,10 @@ std::vector<uint8_t> WritePng(const PngImageLayout& layout, const std::vector<st
 // An RGBA image whose pixel (x, y) has red x * 16, green y * 16, blue x ^ y, alpha 255 - x.
 std::vector<uint8_t> WriteGradientPng(int width, int height, bool interlaced = false);
 
-// Rewrites the header's width and height (and its checksum) in an encoded PNG.
+// Rewrites the header's width and height (and its checksum) in an encoded PNG; data too short
+// to hold a header is left alone.
 void PatchPngDimensions(std::vector<uint8_t>& png, uint32_t width, uint32_t height);
 
-// Recomputes the checksum of every chunk whose length still fits the data.
+// Recomputes the checksum of every chunk whose length still fits the data; data of any
+// length, even shorter than the signature, is safe.
 void RepairPngChecksums(std::vector<uint8_t>& png);

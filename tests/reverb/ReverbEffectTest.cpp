@@ -140,8 +140,8 @@ TEST(ReverbEffect, ShortStateReadsAheadOnlyWhatIsThere)
     EXPECT_EQ(reverb->Engine().ParameterCopy(P::kInput), 1.0);
     EXPECT_EQ(reverb->Engine().ParameterCopy(P::kMix), 0.5);
     EXPECT_EQ(reverb->Engine().ParameterCopy(P::kFarEcho), 0.25);
-    // The first missing value becomes its clamped 0; the later ones keep their values.
-    EXPECT_EQ(reverb->Parameter(P::kDiffusion)->Value(), 0.0);
+    // Only whole values are read: the missing ones keep their values.
+    EXPECT_EQ(reverb->Parameter(P::kDiffusion)->Value(), reverb->Parameter(P::kDiffusion)->DefaultValue());
     EXPECT_EQ(reverb->Parameter(P::kRoomSize)->Value(), 0.9);
     EXPECT_EQ(reverb->Engine().ParameterCopy(P::kRoomSize), 0.9);
 

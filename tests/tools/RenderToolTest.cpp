@@ -1,6 +1,10 @@
 // Runs tessivane-render as a user would and checks its files, messages and exit status.
 
+#include "EngineTestSupport.h"
 #include "IReverbEffect.h"
+#include "PlainReverb.h"
+#include "ReverbParameters.h"
+#include "ScopedFlushDenormals.h"
 
 #include <gtest/gtest.h>
 #include <sndfile.h>
@@ -10,6 +14,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iomanip>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
@@ -96,6 +102,35 @@ Audio Noise(int channels, int rate, int frames, int format)
     return a;
 }
 
+// The first line of a message, for checking that errors are one line.
+bool IsOneLine(const std::string& s)
+{
+    return !s.empty() && s.find('\n') == s.size() - 1;
+}
+
+struct FailureCase
+{
+    std::string args;
+    int status;
+    std::string message;
+};
+
+// A parameter change at a frame, as the plain transcription takes it.
+struct Change
+{
+    int frame;
+    int index;
+    double value;
+};
+
+// Exactly as written, so that the tool and the transcription get the same doubles.
+std::string Exact(double value)
+{
+    std::ostringstream text;
+    text << std::setprecision(17) << value;
+    return text.str();
+}
+
 class RenderTool : public ::testing::Test
 {
 protected:
@@ -136,14 +171,27 @@ protected:
         return found;
     }
 
+    // Each case fails with its status and a one-line message, and leaves nothing but `keep`.
+    void ExpectFailures(const std::vector<FailureCase>& cases, std::initializer_list<std::string> keep)
+    {
+        for (const FailureCase& c : cases)
+        {
+            Result r = Run(c.args);
+            EXPECT_EQ(r.status, c.status) << c.args;
+            EXPECT_NE(r.err.find(c.message), std::string::npos) << c.args << " -> " << r.err;
+            EXPECT_TRUE(IsOneLine(r.err)) << r.err;
+            EXPECT_TRUE(Leftovers(keep).empty()) << c.args;
+        }
+    }
+
+    // Renders `input` (stereo, 44.1 kHz) with `settings` made before the start and `changes` at
+    // their frames, and compares the output with the plain transcription given the same. With
+    // Turbulence On the engine's vector kernels may differ from it by rounding.
+    void ExpectPlainTranscription(const Audio& input, const std::vector<Change>& settings,
+                                  const std::vector<Change>& changes);
+
     fs::path dir;
 };
-
-// The first line of a message, for checking that errors are one line.
-bool IsOneLine(const std::string& s)
-{
-    return !s.empty() && s.find('\n') == s.size() - 1;
-}
 
 } // namespace
 
@@ -254,13 +302,7 @@ TEST_F(RenderTool, BadInputFailsWithOneLineAndNoPartialFile)
     std::ofstream(dir / "short.state") << "12345678";
     const std::string in = P("in.wav");
     const std::string out = P("out.wav");
-    struct Case
-    {
-        std::string args;
-        int status;
-        std::string message;
-    };
-    const Case cases[] = {
+    const std::vector<FailureCase> cases = {
         {P("missing.wav") + " " + out, 1, "cannot read"},
         {P("text.wav") + " " + out, 1, "cannot read"},
         {P("in.au") + " " + out, 1, "not a WAV, AIFF or FLAC"},
@@ -277,13 +319,165 @@ TEST_F(RenderTool, BadInputFailsWithOneLineAndNoPartialFile)
         {"--format float " + in + " " + P("out.flac"), 1, "FLAC format cannot hold"},
         {"--tail", 2, "needs a value"},
     };
-    for (const Case& c : cases)
-    {
-        Result r = Run(c.args);
-        EXPECT_EQ(r.status, c.status) << c.args;
-        EXPECT_NE(r.err.find(c.message), std::string::npos) << c.args << " -> " << r.err;
-        EXPECT_TRUE(IsOneLine(r.err)) << r.err;
-        EXPECT_TRUE(Leftovers({"in.wav", "three.wav", "in.au", "text.wav", "short.state"}).empty()) << c.args;
-    }
+    ExpectFailures(cases, {"in.wav", "three.wav", "in.au", "text.wav", "short.state"});
     EXPECT_EQ(ReadAudio(dir / "in.wav").Frames(), 100u);  // the input survived
+}
+
+void RenderTool::ExpectPlainTranscription(const Audio& input, const std::vector<Change>& settings,
+                                          const std::vector<Change>& changes)
+{
+    namespace RP = ReverbParameters;
+    constexpr int kTailFrames = 22050;  // --tail 0.5 at 44.1 kHz
+    ASSERT_TRUE(WriteAudio(dir / "in.wav", input));
+    std::string args = "--quiet --format double --tail 0.5";
+    for (const Change& c : settings)
+        args += " --set " + std::to_string(c.index) + "=" + Exact(c.value);
+    for (const Change& c : changes)
+        args += " --at " + std::to_string(c.frame) + "f " + std::to_string(c.index) + "=" + Exact(c.value);
+    Result r = Run(args + " " + P("in.wav") + " " + P("out.wav"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    const Audio out = ReadAudio(dir / "out.wav");
+    const size_t frames = input.Frames() + kTailFrames;
+    ASSERT_EQ(out.Frames(), frames);
+
+    auto plain = std::make_unique<PlainReverb>();
+    double turbulence = RP::DefaultValue(RP::kTurbulence);
+    for (const Change& c : settings)
+    {
+        plain->Change(c.index, c.value);
+        turbulence = c.index == RP::kTurbulence ? c.value : turbulence;
+    }
+    plain->SetRate(44100.0);
+    plain->Reset();
+    EngineTest::Stereo in = EngineTest::Silence(static_cast<int>(frames));
+    EngineTest::Stereo got = EngineTest::Silence(static_cast<int>(frames));
+    EngineTest::Stereo expected = EngineTest::Silence(static_cast<int>(frames));
+    for (size_t f = 0; f < frames; ++f)
+    {
+        in.left[f] = f < input.Frames() ? input.samples[2 * f] : 0.0;
+        in.right[f] = f < input.Frames() ? input.samples[2 * f + 1] : 0.0;
+        got.left[f] = out.samples[2 * f];
+        got.right[f] = out.samples[2 * f + 1];
+    }
+    // Rendered in stretches between changes; each stretch is compared on its own, exactly
+    // where Turbulence is Off.
+    size_t next = 0;
+    for (size_t start = 0; start < frames;)
+    {
+        for (; next < changes.size() && static_cast<size_t>(changes[next].frame) == start; ++next)
+        {
+            plain->Change(changes[next].index, changes[next].value);
+            turbulence = changes[next].index == RP::kTurbulence ? changes[next].value : turbulence;
+        }
+        const size_t end = next < changes.size() ? static_cast<size_t>(changes[next].frame) : frames;
+        {
+            ScopedFlushDenormals sameFloatingPointMode;
+            plain->Render(&in.left[start], &in.right[start], &expected.left[start], &expected.right[start],
+                          static_cast<int>(end - start));
+        }
+        SCOPED_TRACE("frames " + std::to_string(start) + ".." + std::to_string(end));
+        EXPECT_TRUE(EngineTest::MatchesReference(got.left, expected.left, turbulence != 0.0, start, end));
+        EXPECT_TRUE(EngineTest::MatchesReference(got.right, expected.right, turbulence != 0.0, start, end));
+        start = end;
+    }
+}
+
+TEST_F(RenderTool, ChangeLandsOnItsExactFrame)
+{
+    // Only the wet signal until Mix goes to 0; after that only the dry impulse, long past.
+    const std::string base = "--quiet --impulse --rate 48000 --set mix=1 --tail 0.2 --format double ";
+    ASSERT_EQ(Run(base + P("unchanged.wav")).status, 0);
+    const Audio unchanged = ReadAudio(dir / "unchanged.wav");
+    const struct
+    {
+        const char* when;
+        size_t frame;
+    } cases[] = {{"2000f", 2000}, {"0.0625", 3000}};
+    for (const auto& c : cases)
+    {
+        Result r = Run(base + "--at " + c.when + " mix=0 " + P("switched.wav"));
+        ASSERT_EQ(r.status, 0) << r.err;
+        const Audio switched = ReadAudio(dir / "switched.wav");
+        ASSERT_EQ(switched.samples.size(), unchanged.samples.size());
+        ASSERT_NE(unchanged.samples[2 * c.frame], 0.0) << "the tail must still sound where Mix changes";
+        for (size_t i = 0; i < switched.samples.size(); ++i)
+            ASSERT_EQ(switched.samples[i], i < 2 * c.frame ? unchanged.samples[i] : 0.0) << c.when << ", frame " << i / 2;
+    }
+}
+
+TEST_F(RenderTool, AutomationSoundsTheSameWithAnyBlockSize)
+{
+    ASSERT_TRUE(WriteAudio(dir / "in.wav", Noise(2, 44100, 9000, SF_FORMAT_WAV | SF_FORMAT_DOUBLE)));
+    std::ofstream(dir / "lanes.txt") << "# opens, then lighter\n100f Room size=0.9\n0.1 Air=1\n\n9500f Turbulence=1\n";
+    const std::string args = "--quiet --format double --automation " + P("lanes.txt") +
+                             " --ramp 1000f 6000f mix=0.1:0.9 --at 7001f \"Mod rate=1\" --at 9000f \"Far echo=0.7\" " +
+                             P("in.wav") + " " + P("out.wav");
+    std::vector<double> first;
+    for (const char* block : {"1", "64", "4096"})
+    {
+        Result r = Run("--block " + std::string(block) + " " + args);
+        ASSERT_EQ(r.status, 0) << r.err;
+        const Audio out = ReadAudio(dir / "out.wav");
+        if (first.empty())
+            first = out.samples;
+        else
+            EXPECT_TRUE(out.samples == first) << "blocks of " << block << ": " << out.Frames() << " frames";
+    }
+    EXPECT_GT(first.size(), 2u * 9500u);  // the tail went past the last change
+}
+
+TEST_F(RenderTool, EngineReactsToTimedChangesAsThePlainTranscription)
+{
+    namespace RP = ReverbParameters;
+    const Audio noise = Noise(2, 44100, 15000, SF_FORMAT_WAV | SF_FORMAT_DOUBLE);
+    {
+        SCOPED_TRACE("Room size recomputes the lengths; the tail keeps sounding");
+        ExpectPlainTranscription(noise, {{0, RP::kTurbulence, 1.0}},
+                                 {{5000, RP::kRoomSize, 0.9}, {12000, RP::kRoomSize, 0.1}, {20000, RP::kRoomSize, 0.7}});
+    }
+    {
+        SCOPED_TRACE("Turbulence and Air reset the engine, also during the tail");
+        ExpectPlainTranscription(noise, {},
+                                 {{6000, RP::kAir, 1.0}, {11000, RP::kAir, 0.0}, {18000, RP::kTurbulence, 1.0},
+                                  {26000, RP::kAir, 1.0}, {30000, RP::kTurbulence, 0.0}});
+    }
+    {
+        SCOPED_TRACE("Mod rate retimes the modulation walks");
+        ExpectPlainTranscription(noise, {{0, RP::kTurbulence, 1.0}, {0, RP::kModRate, 0.2}},
+                                 {{4000, RP::kModRate, 1.0}, {9000, RP::kModRate, 0.0}, {17000, RP::kModRate, 0.75}});
+    }
+}
+
+TEST_F(RenderTool, ListShowsTheValuesTimedChangesLeave)
+{
+    // Mix 0 silences the tail at once: the render then lasts just past the last change,
+    // beyond the 30 s an automatic tail may otherwise take.
+    Result r = Run("--quiet --impulse --rate 8000 --set mix=0 --ramp 0 1 \"Pre-delay=0:0.5\" --at 35 \"Room size=1\" "
+                   "--list-params " + P("ir.wav"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(ReadAudio(dir / "ir.wav").Frames(), 35u * 8000u + 1u);
+    EXPECT_NE(r.out.find("Room size        0.449     1.000"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Pre-delay        0.200     0.500"), std::string::npos) << r.out;
+    // Without a render the changes still apply in time order, not in the order written.
+    Result list = Run("--at 1 mix=0.25 --at 0.5 mix=0.75 --list-params");
+    EXPECT_NE(list.out.find("Mix              0.330     0.250"), std::string::npos) << list.out;
+}
+
+TEST_F(RenderTool, TimedChangeMistakesFailWithOneLineAndNoOutput)
+{
+    ASSERT_TRUE(WriteAudio(dir / "in.wav", Noise(2, 48000, 100, SF_FORMAT_WAV | SF_FORMAT_PCM_16)));
+    std::ofstream(dir / "bad.lanes") << "# fine so far\n0 mix=0.5\nlater mix=1\n";
+    const std::string files = " " + P("in.wav") + " " + P("out.wav");
+    ExpectFailures({{"--at 1 nosuch=0.5" + files, 1, "--at: unknown parameter 'nosuch'"},
+                    {"--at 1 mix=1.5" + files, 2, "from 0 to 1"},
+                    {"--at 1 mix=nan" + files, 2, "from 0 to 1"},
+                    {"--at -0.5 mix=1" + files, 2, "WHEN must be seconds"},
+                    {"--at soon mix=1" + files, 2, "got 'soon'"},
+                    {"--at 99999999999999f mix=1" + files, 2, "from 0 to 24 hours"},
+                    {"--automation " + P("bad.lanes") + files, 2, "bad.lanes line 3: WHEN"},
+                    {"--ramp 2 1 mix=0:1" + files, 1, "ends before it starts"},
+                    {"--tail 0.1 --at 1 mix=1" + files, 1, "comes after the end of the render at frame 4900"},
+                    {"--demo " + P("demo") + " --at 1 nosuch=1", 1, "unknown parameter"},
+                    {"--demo " + P("demo") + " --at 7 mix=1", 1, "after the end of the render"}},
+                   {"in.wav", "bad.lanes"});
 }

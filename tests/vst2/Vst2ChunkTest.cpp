@@ -147,7 +147,7 @@ TEST_F(Vst2ChunkTest, ProgramChunkSentAsABankIsReadAsABank)
     EXPECT_EQ(Values(), before);
 }
 
-TEST_F(Vst2ChunkTest, ShortChunksApplyWhatTheyHoldAndFail)
+TEST_F(Vst2ChunkTest, ShortChunksApplyTheWholeValuesTheyHoldAndFail)
 {
     std::vector<double> values = SomeState();
     const std::vector<double> before = Values();
@@ -156,8 +156,7 @@ TEST_F(Vst2ChunkTest, ShortChunksApplyWhatTheyHoldAndFail)
     EXPECT_EQ(SetChunk(1, WithHeader(fortyBytes)), 0);
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(Value(i), values[static_cast<size_t>(i)]) << i;
-    EXPECT_EQ(Value(TestGainDelay::kMode), 0.0);  // the first missing value, clamped 0
-    for (int i = 6; i < 19; ++i)
+    for (int i = 5; i < 19; ++i)
         EXPECT_EQ(Value(i), before[static_cast<size_t>(i)]) << i;
 
     // A cut header reads nothing.
@@ -174,6 +173,25 @@ TEST_F(Vst2ChunkTest, ShortChunksApplyWhatTheyHoldAndFail)
     EXPECT_EQ(SetChunk(0, negative), 0);
     std::vector<uint8_t> huge = WithHeader({0xFF, 0xFF, 0xFF, 0x7F, 1});
     EXPECT_EQ(SetChunk(0, huge), 0);
+}
+
+TEST_F(Vst2ChunkTest, ProgramCutInTheMiddleOfAValueKeepsThatValueAndTheStoredPreset)
+{
+    // The header, the first value and half of the second.
+    std::vector<double> values = SomeState();
+    values[TestGainDelay::kDelay] = 0.0;
+    std::vector<uint8_t> cut = WithHeader(Doubles(values));
+    cut.resize(8 + 8 + 4);
+    const std::vector<double> before = Values();
+    const std::vector<uint8_t> storedPreset = GetChunk(0);
+
+    EXPECT_EQ(SetChunk(1, cut), 0);
+    EXPECT_EQ(Value(TestGainDelay::kGain), values[TestGainDelay::kGain]);
+    EXPECT_EQ(Value(TestGainDelay::kDelay), before[TestGainDelay::kDelay]);
+    // A failed read is not stored: selecting the program brings back what it held.
+    Dispatch(effSetProgram, 0, 0);
+    EXPECT_EQ(Values(), before);
+    EXPECT_EQ(GetChunk(0), storedPreset);
 }
 
 TEST_F(Vst2ChunkTest, ValuesOutsideTheRangesAreClamped)

@@ -173,16 +173,18 @@ TEST_F(Vst2Test, ParameterTextsStayWithinTheHostBuffer)
         VstInt32 index;
         const char* text;
     };
-    // Gain 1.0 (label x), Delay 10 ms, Feedback cut to seven characters and a terminator,
-    // Cross -0.2 shown negated, Mode named by its display text and so without a label.
-    for (const Case& c : {Case{effGetParamName, 0, "Gain"}, Case{effGetParamName, 2, "Feedbac"},
-                          Case{effGetParamName, 11, "Nudge"}, Case{effGetParamLabel, 0, "x"},
-                          Case{effGetParamLabel, 1, "ms"}, Case{effGetParamLabel, 5, ""},
-                          Case{effGetParamDisplay, 0, "1.00"}, Case{effGetParamDisplay, 1, "10.0"},
-                          Case{effGetParamDisplay, 4, "0.200"}, Case{effGetParamDisplay, 5, "Clean"},
-                          Case{effGetParamDisplay, 6, "0.500"}})
+    // Gain 1.0 (label x), Delay 10 ms, Cross -0.2 shown negated, Mode named by its display
+    // text and so without a label. Names come whole, up to 32 bytes: the longest a name holds.
+    Plugin().Parameter(12)->InitContinuous("A name that fills all of its field", 0.5, 0.0, 1.0, 0.001, "");
+    for (const Case& c : {Case{effGetParamName, 0, "Gain"}, Case{effGetParamName, 2, "Feedback"},
+                          Case{effGetParamName, 11, "Nudge"},
+                          Case{effGetParamName, 12, "A name that fills all of its fi"},
+                          Case{effGetParamLabel, 0, "x"}, Case{effGetParamLabel, 1, "ms"},
+                          Case{effGetParamLabel, 5, ""}, Case{effGetParamDisplay, 0, "1.00"},
+                          Case{effGetParamDisplay, 1, "10.0"}, Case{effGetParamDisplay, 4, "0.200"},
+                          Case{effGetParamDisplay, 5, "Clean"}, Case{effGetParamDisplay, 6, "0.500"}})
     {
-        GuardedText text(kVstMaxParamStrLen);
+        GuardedText text(c.opcode == effGetParamName ? IEffectVST2::kParamNameBytes : kVstMaxParamStrLen);
         EXPECT_EQ(Dispatch(c.opcode, c.index, 0, text.Data()), 0);
         EXPECT_EQ(text.Text(), c.text) << c.opcode << " " << c.index;
         EXPECT_TRUE(text.Terminated());
@@ -296,8 +298,23 @@ TEST_F(Vst2Test, StringToParameter)
     EXPECT_EQ(Dispatch(effString2Parameter, TestGainDelay::kMode, 0, lower), 0);
     EXPECT_DOUBLE_EQ(Value(TestGainDelay::kMode), 2.0);
 
+    // Numbers of any size clamp into the range, negated ones too.
+    struct Entry
+    {
+        int32_t index;
+        const char* text;
+        double value;
+    };
+    for (const Entry& e : {Entry{TestGainDelay::kGain, "-1e999", 0.0}, Entry{TestGainDelay::kGain, "inf", 2.0},
+                           Entry{TestGainDelay::kGain, "1e-999", 0.0}, Entry{TestGainDelay::kGain, "1e999", 2.0},
+                           Entry{TestGainDelay::kCrossfeed, "1e999", -1.0}})
+    {
+        std::string copy = e.text;
+        EXPECT_EQ(Dispatch(effString2Parameter, e.index, 0, &copy[0]), 1) << e.text;
+        EXPECT_DOUBLE_EQ(Value(e.index), e.value) << e.text;
+    }
     // Text without a number changes nothing.
-    for (const char* bad : {"", "abc", "nan", "inf", "-"})
+    for (const char* bad : {"", "abc", "nan", "-"})
     {
         std::string copy = bad;
         EXPECT_EQ(Dispatch(effString2Parameter, TestGainDelay::kGain, 0, &copy[0]), 0) << bad;
@@ -483,6 +500,36 @@ TEST_F(Vst2Test, EditorOpcodesWithAnEditor)
     ASSERT_EQ(editor->pushes.size(), 2u);
     EXPECT_DOUBLE_EQ(editor->pushes[1].value, 0.5);
     EXPECT_FALSE(editor->pushes[1].normalized);
+}
+
+TEST(Vst2Close, AnInstanceClosedWithItsEditorOpenClosesTheWindowFirst)
+{
+    // Logs into storage that outlives the instance.
+    struct OrderedEditor : RecordingEditor
+    {
+        explicit OrderedEditor(std::string& events) : log(events) {}
+        ~OrderedEditor() override { log += "destroyed"; }
+        void CloseEditorWindow() override { log += "closed "; }
+        std::string& log;
+    };
+    RecordingHost host;
+    std::string log;
+    AEffect* effect = VSTPluginMain(RecordingHost::Callback);
+    ASSERT_NE(effect, nullptr);
+    IEffectVST2::FromAEffect(effect)->AttachEditor(new OrderedEditor(log));
+    int parent = 0;
+    ASSERT_EQ(effect->dispatcher(effect, effEditOpen, 0, 0, &parent, 0.0f), 1);
+    effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
+    EXPECT_EQ(log, "closed destroyed");
+
+    // Closed by the host first, the window is not closed again.
+    log.clear();
+    effect = VSTPluginMain(RecordingHost::Callback);
+    IEffectVST2::FromAEffect(effect)->AttachEditor(new OrderedEditor(log));
+    effect->dispatcher(effect, effEditOpen, 0, 0, &parent, 0.0f);
+    effect->dispatcher(effect, effEditClose, 0, 0, nullptr, 0.0f);
+    effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
+    EXPECT_EQ(log, "closed destroyed");
 }
 
 TEST_F(Vst2Test, MidiKeyNames)

@@ -16,6 +16,8 @@
 namespace {
 
 const uint8_t kHeader[8] = {0x74, 0x66, 0x66, 0x70, 0x00, 0x00, 0x01, 0x00};
+// The most a parameter name takes: hosts offer at least this much for names.
+constexpr size_t kNameBytes = 32;
 
 VstInt32 DecimalVersion(int32_t v)
 {
@@ -75,10 +77,11 @@ TEST_F(HostTest, AEffectAsTheHostFindsIt)
     EXPECT_NE(effect->processDoubleReplacing, nullptr);
     EXPECT_NE(effect->process, nullptr);
 
-    // The editor flag and the editor rectangle agree.
+    // The editor flag and the editor rectangle agree, and both follow the plug-in.
     ERect* rect = nullptr;
     const VstIntPtr hasRect = Dispatch(effEditGetRect, 0, 0, &rect);
     EXPECT_EQ(hasRect, effect->flags & 1);
+    EXPECT_EQ(hasRect != 0, reference->Editor() != nullptr);
     if (hasRect)
     {
         ASSERT_NE(rect, nullptr);
@@ -174,16 +177,19 @@ TEST_F(HostTest, ParameterTextsMatchThePlugin)
         char display[kVstMaxParamStrLen];
         p->FormatValueText(p->Value(), false, display, sizeof display, true);
 
-        char text[kVstMaxParamStrLen + 24];
+        // Names come whole ("Restore default" is 16 bytes), never beyond 32 bytes; labels and
+        // display texts stay within the published 8.
+        char text[kNameBytes + 24];
         for (VstInt32 opcode : {effGetParamName, effGetParamLabel, effGetParamDisplay})
         {
             memset(text, 0x5A, sizeof text);
             EXPECT_EQ(Dispatch(opcode, i, 0, text), 0);
-            const std::string expected = opcode == effGetParamName    ? Cut(p->Name(), kVstMaxParamStrLen)
+            const std::string expected = opcode == effGetParamName    ? std::string(p->Name())
                                          : opcode == effGetParamLabel ? Cut(p->LabelForHost(), kVstMaxParamStrLen)
                                                                       : std::string(display);
+            const size_t limit = opcode == effGetParamName ? kNameBytes : kVstMaxParamStrLen;
             EXPECT_EQ(std::string(text), expected) << "opcode " << opcode << " parameter " << i;
-            EXPECT_EQ(text[kVstMaxParamStrLen], 0x5A) << "opcode " << opcode << " parameter " << i;
+            EXPECT_EQ(text[limit], 0x5A) << "opcode " << opcode << " parameter " << i;
         }
     }
     char text[64];
@@ -256,6 +262,17 @@ TEST_F(HostTest, StringToParameter)
         EXPECT_EQ(Dispatch(effString2Parameter, i, 0, &garbage[0]), 0) << i;
         EXPECT_EQ(Dispatch(effString2Parameter, i), 1) << i;
         EXPECT_EQ(effect->getParameter(effect, i), ReferenceValues()[static_cast<size_t>(i)]) << i;
+
+        // A number too large for a double is still a number: it clamps to the end it points at.
+        if (p->DisplayTextCount() > 0)
+            continue;
+        for (std::string huge : {"1e999", "-1e999"})
+        {
+            EXPECT_EQ(Dispatch(effString2Parameter, i, 0, &huge[0]), 1) << i << " " << huge;
+            const bool towardsMax = (huge[0] == '-') == p->NegateDisplay();
+            p->SetValueClamped(towardsMax ? p->Max() : p->Min());
+            EXPECT_EQ(effect->getParameter(effect, i), ReferenceValues()[static_cast<size_t>(i)]) << i << " " << huge;
+        }
     }
     std::string text = "0.5";
     EXPECT_EQ(Dispatch(effString2Parameter, effect->numParams, 0, &text[0]), 0);
@@ -451,6 +468,24 @@ TEST_F(HostChunkTest, ShortChunksApplyWhatTheyHoldAndFail)
     std::vector<uint8_t> bank = GetChunk(0);
     bank.pop_back();
     EXPECT_EQ(SetChunk(0, bank), 0);
+}
+
+TEST_F(HostChunkTest, ProgramCutInsideAValueChangesOnlyTheWholeValuesAndNotThePreset)
+{
+    SetValues(15);
+    const std::vector<float> stored = HostValues();
+    const std::vector<uint8_t> program = GetChunk(1);
+    GetChunk(0);  // stores the current values in the current slot
+    SetValues(16);
+    std::vector<float> expected = HostValues();
+    expected[0] = stored[0];
+
+    // The header, the first value and half of the second.
+    const std::vector<uint8_t> cut(program.begin(), program.begin() + 20);
+    EXPECT_EQ(SetChunk(1, cut), 0);
+    EXPECT_EQ(HostValues(), expected);
+    Dispatch(effSetProgram, 0, 0);
+    EXPECT_EQ(HostValues(), stored);
 }
 
 TEST_F(HostChunkTest, UnusableChunkArgumentsChangeNothing)

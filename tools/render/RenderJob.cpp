@@ -6,6 +6,7 @@
 #include "ProgressBar.h"
 #include "ReverbParameters.h"
 #include "SoundFile.h"
+#include "TextParsing.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -29,14 +30,6 @@ constexpr double kLongestPreDelaySeconds = 0.159;  // the first line at the larg
 constexpr double kDemoRate = 48000.0;
 constexpr double kDemoSeconds = 2.5;
 constexpr double kDemoTailSeconds = 4.0;
-
-std::string Trim(const std::string& s)
-{
-    const size_t first = s.find_first_not_of(" \t");
-    if (first == std::string::npos)
-        return "";
-    return s.substr(first, s.find_last_not_of(" \t") - first + 1);
-}
 
 bool EqualIgnoringCase(const std::string& a, const char* b)
 {
@@ -117,6 +110,76 @@ struct MemorySource : RenderJob::Source
     int64_t position = 0;
 };
 
+// The frames of one slice: interleaved as sound files hold them, and split into the channel
+// buffers the plug-in processes.
+struct Slice
+{
+    Slice(int block, int channelCount)
+        : channels(channelCount), interleaved(static_cast<size_t>(block) * static_cast<size_t>(channelCount))
+    {
+        for (int ch = 0; ch < 2; ++ch)
+        {
+            in[ch].resize(static_cast<size_t>(block));
+            out[ch].resize(static_cast<size_t>(block));
+        }
+    }
+
+    // Fills frames [from, to) with silence; returns the new frame count, `to`.
+    int64_t PadWithSilence(int64_t from, int64_t to)
+    {
+        std::fill(interleaved.begin() + from * channels, interleaved.begin() + to * channels, 0.0);
+        return to;
+    }
+
+    // Runs the first `frames` frames through the plug-in and leaves its output in their place.
+    void Process(IReverbEffect& reverb, int64_t frames)
+    {
+        for (int64_t f = 0; f < frames; ++f)
+            for (int ch = 0; ch < channels; ++ch)
+                in[ch][static_cast<size_t>(f)] = interleaved[static_cast<size_t>(f * channels + ch)];
+        const double* ins[2] = {in[0].data(), in[1].data()};
+        double* outs[2] = {out[0].data(), out[1].data()};
+        reverb.ProcessDouble(ins, outs, static_cast<int32_t>(frames), false);
+        for (int64_t f = 0; f < frames; ++f)
+            for (int ch = 0; ch < channels; ++ch)
+                interleaved[static_cast<size_t>(f * channels + ch)] = out[ch][static_cast<size_t>(f)];
+    }
+
+    int channels;
+    std::vector<double> interleaved;
+    std::vector<double> in[2];
+    std::vector<double> out[2];
+};
+
+// Decides where an automatic tail ends: at the first frame where the output has stayed below
+// -120 dBFS long enough and the longest pre-delay has passed since the input ended. Judged frame
+// by frame, so the length of the render does not depend on the block size.
+struct TailWatch
+{
+    int64_t quietNeeded;
+    int64_t preDelayGuard;
+    int64_t quietRun = 0;
+    bool died = false;
+
+    // How many of the slice's `frames` output frames, the first of them frame `first` of the
+    // render, to keep. `inputEnd` is negative while the input lasts; `mayEnd` is false while
+    // the tail must go on regardless.
+    int64_t FramesToKeep(const Slice& slice, int64_t frames, int64_t first, int64_t inputEnd, bool mayEnd)
+    {
+        for (int64_t f = 0; f < frames; ++f)
+        {
+            bool quiet = true;
+            for (int ch = 0; ch < slice.channels; ++ch)
+                quiet = quiet && std::fabs(slice.interleaved[static_cast<size_t>(f * slice.channels + ch)]) < kTailThreshold;
+            quietRun = quiet ? quietRun + 1 : 0;
+            died = mayEnd && inputEnd >= 0 && first + f + 1 - inputEnd >= preDelayGuard && quietRun >= quietNeeded;
+            if (died)
+                return f + 1;
+        }
+        return frames;
+    }
+};
+
 } // namespace
 
 int32_t FindParameter(const IReverbEffect& reverb, const std::string& nameOrIndex)
@@ -146,8 +209,6 @@ bool RenderJob::Fail(const std::string& message)
 int RenderJob::Run()
 {
     bool ok = CreateReverb() && LoadState() && ApplySettings() && SaveState();
-    if (ok && options.listParams)
-        ListParameters();
     if (ok)
     {
         switch (options.mode)
@@ -162,10 +223,15 @@ int RenderJob::Run()
             ok = RenderDemo();
             break;
         case RenderOptions::Mode::ParametersOnly:
+            ok = ApplyAllChanges();
+            break;
         case RenderOptions::Mode::Help:
             break;
         }
     }
+    // Listed last, so that timed changes show the values they leave behind.
+    if (ok && options.listParams)
+        ListParameters();
     return ok ? 0 : 1;
 }
 
@@ -213,19 +279,69 @@ bool RenderJob::ApplySettings()
 {
     for (const std::string& setting : options.settings)
     {
-        const size_t eq = setting.find('=');
-        const std::string name = setting.substr(0, eq);
-        const std::string text = Trim(setting.substr(eq + 1));
+        std::string name;
+        std::string text;
+        SplitAssignment(setting, name, text);
         const int32_t index = FindParameter(*reverb, name);
         if (index < 0)
-            return Fail("unknown parameter '" + Trim(name) + "' (see --list-params)");
-        char* end = nullptr;
-        const double value = strtod(text.c_str(), &end);
-        if (text.empty() || *end != '\0' || !(value >= 0.0 && value <= 1.0))
+            return Fail("unknown parameter '" + name + "' (see --list-params)");
+        double value = 0.0;
+        if (!ParseNormalised(text, value))
             return Fail("value for '" + std::string(reverb->Parameter(index)->Name()) + "' must be a number from 0 to 1, got '" + text + "'");
         reverb->ApplyHostParameter(index, value);
     }
     return true;
+}
+
+bool RenderJob::ResolveChanges(double sampleRate)
+{
+    nextChange = 0;
+    const auto lookup = [this](const std::string& name) { return FindParameter(*reverb, name); };
+    return options.automation.Resolve(sampleRate, lookup, changes, error);
+}
+
+bool RenderJob::ApplyAllChanges()
+{
+    if (!ResolveChanges(options.sampleRate))
+        return false;
+    ApplyChangesDue(INT64_MAX);
+    return true;
+}
+
+void RenderJob::ApplyChangesDue(int64_t frame)
+{
+    // Through the same path as a host's automation, so the engine reacts as it would in a host.
+    for (; ChangesPending() && changes[nextChange].frame <= frame; ++nextChange)
+        reverb->ApplyHostParameter(changes[nextChange].index, changes[nextChange].value);
+}
+
+int64_t RenderJob::FramesToNextChange(int64_t frame) const
+{
+    return ChangesPending() ? changes[nextChange].frame - frame : INT64_MAX;
+}
+
+int64_t RenderJob::LastChangeFrame() const
+{
+    return changes.empty() ? 0 : changes.back().frame;
+}
+
+int64_t RenderJob::TailLimit(int sampleRate) const
+{
+    const bool fixedTail = options.tailSeconds >= 0.0;
+    return static_cast<int64_t>((fixedTail ? options.tailSeconds : kTailLimitSeconds) * sampleRate);
+}
+
+bool RenderJob::CheckChangesFit(int64_t inputFrames, int sampleRate)
+{
+    // A fixed tail fixes the length of the render, and a change after its end could never be made.
+    const int64_t end = inputFrames + TailLimit(sampleRate);
+    return options.tailSeconds < 0.0 || LastChangeFrame() <= end || FailChangePastEnd(end);
+}
+
+bool RenderJob::FailChangePastEnd(int64_t endFrame)
+{
+    return Fail("a timed change at frame " + std::to_string(LastChangeFrame()) +
+                " comes after the end of the render at frame " + std::to_string(endFrame) + " (lengthen --tail)");
 }
 
 bool RenderJob::SaveState()
@@ -273,24 +389,33 @@ bool RenderJob::RenderInputFile()
                     " channels; only mono and stereo are supported");
     const int container = ContainerForPath(options.outputPath, input.Format() & SF_FORMAT_TYPEMASK);
     const int format = container | Subtype(options.format, input.Format());
+    if (!ResolveChanges(input.SampleRate()))
+        return false;
     FileSource source(input);
     return RenderToFile(source, input.Channels(), input.SampleRate(), format, options.outputPath);
 }
 
 bool RenderJob::RenderImpulse()
 {
+    const int sampleRate = static_cast<int>(std::lround(options.sampleRate));
+    if (!ResolveChanges(sampleRate))
+        return false;
     const std::vector<double> impulse = {1.0, 1.0};
     MemorySource source(impulse, 2);
     const int subtype = options.format == RenderOptions::SampleFormat::SameAsInput
                             ? SF_FORMAT_FLOAT
                             : Subtype(options.format, 0);
     const int format = ContainerForPath(options.outputPath, SF_FORMAT_WAV) | subtype;
-    return RenderToFile(source, 2, static_cast<int>(std::lround(options.sampleRate)), format, options.outputPath);
+    return RenderToFile(source, 2, sampleRate, format, options.outputPath);
 }
 
 bool RenderJob::RenderDemo()
 {
     const std::vector<double> dry = MakeDemoSignal(kDemoRate, kDemoSeconds);
+    if (options.tailSeconds < 0.0)
+        options.tailSeconds = kDemoTailSeconds;
+    if (!ResolveChanges(kDemoRate) || !CheckChangesFit(static_cast<int64_t>(dry.size() / 2), static_cast<int>(kDemoRate)))
+        return false;
     const std::string folder = options.demoFolder.empty() ? "." : options.demoFolder;
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
@@ -298,8 +423,6 @@ bool RenderJob::RenderDemo()
         return Fail("cannot create folder '" + folder + "': " + ec.message());
     const std::string dryPath = folder + "/demo-dry.wav";
     const std::string wetPath = folder + "/demo-wet.wav";
-    if (options.tailSeconds < 0.0)
-        options.tailSeconds = kDemoTailSeconds;
     const int format = SF_FORMAT_WAV | SF_FORMAT_PCM_24;
     if (!WriteDryFile(dry, static_cast<int>(kDemoRate), dryPath))
         return false;
@@ -339,60 +462,45 @@ bool RenderJob::RenderToFile(Source& source, int channels, int sampleRate, int f
     if (!reverb->Prepare(sampleRate, block))
         return Fail("not enough memory for blocks of " + std::to_string(block) + " frames");
 
-    std::vector<double> interleaved(static_cast<size_t>(block) * static_cast<size_t>(channels));
-    std::vector<double> in[2] = {std::vector<double>(static_cast<size_t>(block)), std::vector<double>(static_cast<size_t>(block))};
-    std::vector<double> outs[2] = {std::vector<double>(static_cast<size_t>(block)), std::vector<double>(static_cast<size_t>(block))};
-    const double* inPtr[2] = {in[0].data(), in[1].data()};
-    double* outPtr[2] = {outs[0].data(), outs[1].data()};
-
     const bool fixedTail = options.tailSeconds >= 0.0;
-    const int64_t tailLimit = static_cast<int64_t>((fixedTail ? options.tailSeconds : kTailLimitSeconds) * sampleRate);
-    const int64_t quietNeeded = static_cast<int64_t>(kTailQuietSeconds * sampleRate);
-    const int64_t preDelayGuard = static_cast<int64_t>(kLongestPreDelaySeconds * sampleRate);
-    const int64_t expected = std::max<int64_t>(source.TotalFrames(), 0) + tailLimit;
+    const int64_t tailLimit = TailLimit(sampleRate);
+    const int64_t announced = std::max<int64_t>(source.TotalFrames(), 0);
+    if (!CheckChangesFit(announced, sampleRate))
+        return false;
+    Slice slice(block, channels);
+    TailWatch watch{static_cast<int64_t>(kTailQuietSeconds * sampleRate),
+                    static_cast<int64_t>(kLongestPreDelaySeconds * sampleRate)};
     ProgressBar progress(stderr, !options.quiet);
 
     int64_t done = 0;
-    int64_t tailDone = 0;
-    int64_t quietRun = 0;
-    bool inputEnded = false;
-    while (true)
+    int64_t inputEnd = -1;  // the frame where the input ended, once it has
+    int64_t renderEnd = 0;
+    while (!watch.died)
     {
-        int64_t n = inputEnded ? 0 : source.Read(interleaved.data(), block);
-        inputEnded = inputEnded || n < block;
-        if (inputEnded)
+        // Slices end where changes are due, so every change lands on its frame whatever the block.
+        ApplyChangesDue(done);
+        const int64_t want = std::min<int64_t>(block, FramesToNextChange(done));
+        int64_t n = inputEnd < 0 ? source.Read(slice.interleaved.data(), want) : 0;
+        if (inputEnd < 0 && n < want)
         {
-            // After the input, silence goes in until the tail has died away or its time is up.
-            // The tail cannot have died before the longest pre-delay has passed.
-            const bool died = !fixedTail && tailDone >= preDelayGuard && quietRun >= quietNeeded;
-            const int64_t tail = died ? 0 : std::min<int64_t>(block - n, tailLimit - tailDone);
-            std::fill(interleaved.begin() + n * channels, interleaved.begin() + (n + tail) * channels, 0.0);
-            n += tail;
-            tailDone += tail;
+            inputEnd = done + n;
+            // An automatic tail lasts at least to the frame the last timed change lands on.
+            renderEnd = fixedTail ? inputEnd + tailLimit : std::max(inputEnd + tailLimit, LastChangeFrame() + 1);
         }
+        if (inputEnd >= 0)
+            n = slice.PadWithSilence(n, std::min(want, renderEnd - done));
         if (n == 0)
             break;
-        for (int64_t f = 0; f < n; ++f)
-            for (int ch = 0; ch < channels; ++ch)
-                in[ch][static_cast<size_t>(f)] = interleaved[static_cast<size_t>(f * channels + ch)];
-        reverb->ProcessDouble(inPtr, outPtr, static_cast<int32_t>(n), false);
-        for (int64_t f = 0; f < n; ++f)
-        {
-            bool quiet = true;
-            for (int ch = 0; ch < channels; ++ch)
-            {
-                const double v = outs[ch][static_cast<size_t>(f)];
-                interleaved[static_cast<size_t>(f * channels + ch)] = v;
-                quiet = quiet && std::fabs(v) < kTailThreshold;
-            }
-            quietRun = quiet ? quietRun + 1 : 0;
-        }
-        if (!output.WriteFrames(interleaved.data(), n))
+        slice.Process(*reverb, n);
+        n = watch.FramesToKeep(slice, n, done, inputEnd, !fixedTail && !ChangesPending());
+        if (!output.WriteFrames(slice.interleaved.data(), n))
             return Fail("cannot write '" + outputPath + "': " + sf_strerror(nullptr));
         done += n;
-        progress.Update(expected > 0 ? static_cast<double>(done) / static_cast<double>(expected) : 1.0);
+        progress.Update(static_cast<double>(done) / static_cast<double>(std::max<int64_t>(announced + tailLimit, 1)));
     }
     progress.Finish();
+    if (ChangesPending())
+        return FailChangePastEnd(done);
     if (!output.Close())
         return Fail("cannot write '" + outputPath + "'");
     return out.Commit(error);

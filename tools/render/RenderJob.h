@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Automation.h"
 #include "RenderOptions.h"
 
 #include <cstdint>
@@ -32,6 +33,17 @@ private:
     bool SaveState();
     void ListParameters() const;
 
+    // Timed changes: resolved for each render at its sample rate, then made as it reaches them.
+    bool ResolveChanges(double sampleRate);
+    bool ApplyAllChanges();
+    void ApplyChangesDue(int64_t frame);
+    bool ChangesPending() const { return nextChange < changes.size(); }
+    int64_t FramesToNextChange(int64_t frame) const;
+    int64_t LastChangeFrame() const;
+    int64_t TailLimit(int sampleRate) const;
+    bool CheckChangesFit(int64_t inputFrames, int sampleRate);
+    bool FailChangePastEnd(int64_t endFrame);
+
     bool RenderInputFile();
     bool RenderImpulse();
     bool RenderDemo();
@@ -44,6 +56,8 @@ private:
 
     RenderOptions options;
     std::unique_ptr<IReverbEffect> reverb;
+    std::vector<FrameChange> changes;  // in frame order
+    size_t nextChange = 0;
     std::string error;
 };
 

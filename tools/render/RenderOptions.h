@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Automation.h"
+
 #include <string>
 #include <vector>
 
@@ -27,6 +29,7 @@ struct RenderOptions
     std::string outputPath;
     std::string demoFolder;
     std::vector<std::string> settings;  // "name=value" or "index=value", in command-line order
+    Automation automation;              // timed changes: --at, --automation, --ramp
     std::string loadStatePath;
     std::string saveStatePath;
     SampleFormat format = SampleFormat::SameAsInput;
@@ -37,7 +40,8 @@ struct RenderOptions
     bool quiet = false;
 };
 
-// Reads the command line into options. On a mistake returns false with a one-line message.
+// Reads the command line, and the automation files it names, into options. On a mistake returns
+// false with a one-line message.
 bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions& options, std::string& error);
 
 const char* RenderUsage();

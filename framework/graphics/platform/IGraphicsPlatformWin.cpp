@@ -1,10 +1,11 @@
-// Windows: the editor draws into a GDI section, so that the window can copy it to the screen
-// and GDI can draw text into it, and its fonts are GDI fonts.
+// Windows: the editor is a window of its own; it draws into a GDI section, so that the window
+// can copy it to the screen and GDI can draw text into it, and its fonts are GDI fonts.
 
 #include "IGraphicsPlatform.h"
 
 #include "GFX_CachedFont.h"
 #include "GFX_SysBitmap.h"
+#include "IGraphicsWin.h"
 #include "IGraphicsTypes.h"
 
 #include <windows.h>
@@ -31,6 +32,11 @@ DWORD FontQuality(int32_t quality)
 }
 
 } // namespace
+
+IGraphics* CreateEditor(IEffectBase* plug, int32_t width, int32_t height, int32_t frameRate)
+{
+    return new IGraphicsWin(plug, width, height, frameRate);
+}
 
 std::unique_ptr<GFX_IBitmap> CreateDrawingSurface(int32_t width, int32_t height)
 {

@@ -159,6 +159,16 @@ void BlockRenderer::ProcessBlock(const RenderBlock& block, std::vector<std::vect
         inBus.channelBuffers64 = inPtrs;
         outBus.channelBuffers64 = outPtrs;
     }
+    if (plan.inputSilence == InputSilenceFlags::kEveryOne)
+        inBus.silenceFlags = ~uint64(0);
+    for (int32 c = 0; c < channels && plan.inputSilence == InputSilenceFlags::kSilentOnes; ++c)
+    {
+        const Sample* first = inPtrs[c];
+        if (std::all_of(first, first + std::max(block.frames, 0), [](Sample s) { return s == 0; }))
+            inBus.silenceFlags |= uint64(1) << c;
+    }
+    // Bits nobody writes show: the plug-in must answer for its bus.
+    outBus.silenceFlags = ~uint64(0);
     HostParamChanges changes;
     for (const ParamChange& change : block.changes)
         changes.Add(change.id, 0, change.value);
@@ -172,6 +182,7 @@ void BlockRenderer::ProcessBlock(const RenderBlock& block, std::vector<std::vect
     data.outputs = &outBus;
     data.inputParameterChanges = &changes;
     effect.processor->process(data);
+    outputSilence.push_back(outBus.silenceFlags);
 }
 
 Channels BlockRenderer::End()
@@ -214,6 +225,18 @@ Channels TestSignal(int32 channels, int32 frames, double sampleRate, unsigned se
         }
     }
     return signal;
+}
+
+uint64 SilentChannels(const Channels& c, int32 first, int32 count)
+{
+    uint64 flags = 0;
+    for (size_t k = 0; k < c.size() && k < 64; ++k)
+    {
+        const auto begin = c[k].begin() + first;
+        if (std::all_of(begin, begin + count, [](double v) { return v == 0.0; }))
+            flags |= uint64(1) << k;
+    }
+    return flags;
 }
 
 double MaxDifference(const Channels& a, const Channels& b)

@@ -75,12 +75,21 @@ struct RenderBlock
     std::vector<ParamChange> changes;  // delivered with the block
 };
 
+// How a host fills the input bus's silence flags.
+enum class InputSilenceFlags
+{
+    kNone,      // never set
+    kSilentOnes,  // set for each channel whose block is all zeros
+    kEveryOne,  // set for every channel whatever it holds, as a careless host might
+};
+
 struct RenderPlan
 {
     double sampleRate = 44100.0;
     Steinberg::int32 maxBlock = 512;
     Steinberg::int32 channels = 2;
     bool inputBus = true;  // false: the host hands over no input buses at all
+    InputSilenceFlags inputSilence = InputSilenceFlags::kNone;
     std::vector<RenderBlock> blocks;
 
     Steinberg::int32 TotalFrames() const;
@@ -100,6 +109,8 @@ public:
     bool Step();
     // Deactivation; the output rendered so far.
     Channels End();
+    // The output bus's silence flags after each block processed so far.
+    const std::vector<Steinberg::uint64>& OutputSilenceFlags() const { return outputSilence; }
 
 private:
     template <class Sample>
@@ -111,6 +122,7 @@ private:
     Steinberg::int32 sampleSize;
     std::vector<std::vector<float>> in32, out32;
     std::vector<std::vector<double>> in64, out64;
+    std::vector<Steinberg::uint64> outputSilence;
     size_t nextBlock = 0;
     Steinberg::int32 done = 0;
 };
@@ -122,6 +134,9 @@ Channels RenderHosted(HostedEffect& effect, const RenderPlan& plan, const Channe
 
 // Deterministic test signal: decaying noise bursts and a sine, per channel.
 Channels TestSignal(Steinberg::int32 channels, Steinberg::int32 frames, double sampleRate, unsigned seed);
+
+// One bit per channel whose frames [first, first + count) are all zero.
+Steinberg::uint64 SilentChannels(const Channels& c, Steinberg::int32 first, Steinberg::int32 count);
 
 // The largest absolute difference between two renders of equal shape (infinity otherwise).
 double MaxDifference(const Channels& a, const Channels& b);

@@ -1,9 +1,5 @@
 #include "OfflineReference.h"
 
-#include "IEffectAdapter.h"
-
-#include <memory>
-
 using namespace Steinberg;
 using namespace Steinberg::Vst;
 
@@ -31,13 +27,19 @@ void Apply(IEffectAdapter& effect, const ParamChange& change, bool* bypassed)
 
 } // namespace
 
-Channels RenderOffline(const RenderPlan& plan, const Channels& input, int32 sampleSize)
+std::unique_ptr<IEffectAdapter> PreparedOffline(const RenderPlan& plan)
 {
     std::unique_ptr<IEffectAdapter> effect(CreatePluginInstance(nullptr));
     // What a host's initialisation and processing set-up do to the instance.
     effect->SelectPreset(0);
     effect->SetChannelCount(plan.channels);
     effect->Prepare(plan.sampleRate, plan.maxBlock);
+    return effect;
+}
+
+Channels RenderOffline(const RenderPlan& plan, const Channels& input, int32 sampleSize)
+{
+    std::unique_ptr<IEffectAdapter> effect = PreparedOffline(plan);
 
     const size_t channels = static_cast<size_t>(plan.channels);
     const size_t total = static_cast<size_t>(plan.TotalFrames());

@@ -42,6 +42,18 @@ std::string StreamBytes(MemoryStream& stream)
     return std::string(stream.getData(), static_cast<size_t>(stream.getSize()));
 }
 
+// Value `index` of a component state: little-endian doubles whatever this machine is.
+double ValueInState(const std::string& state, int32 index)
+{
+    const size_t first = static_cast<size_t>(index * kStateBytesPerParameter);
+    uint64_t bits = 0;
+    for (int k = kStateBytesPerParameter - 1; k >= 0; --k)
+        bits = (bits << 8) | static_cast<unsigned char>(state[first + static_cast<size_t>(k)]);
+    double value;
+    memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
 // A stream holding the given bytes, positioned at their start.
 std::unique_ptr<MemoryStream> StreamOf(const std::string& bytes)
 {
@@ -51,6 +63,29 @@ std::unique_ptr<MemoryStream> StreamOf(const std::string& bytes)
         stream->write(const_cast<char*>(bytes.data()), static_cast<int32>(bytes.size()), &written);
     stream->seek(0, IBStream::kIBSeekSet, nullptr);
     return stream;
+}
+
+// RenderHosted, checking that every block's output silence flags name exactly the channels
+// that are all zeros in it.
+Channels RenderFlagged(HostedEffect& effect, const RenderPlan& plan, const Channels& input, int32 sampleSize)
+{
+    BlockRenderer renderer(effect, plan, input, sampleSize);
+    renderer.Begin();
+    while (renderer.Step())
+    {
+    }
+    const Channels output = renderer.End();
+    const std::vector<uint64>& flags = renderer.OutputSilenceFlags();
+    int32 first = 0;
+    for (size_t b = 0; b < plan.blocks.size(); ++b)
+    {
+        const int32 frames = plan.blocks[b].frames;
+        if (frames <= 0)
+            continue;  // a parameter flush has no audio to flag
+        EXPECT_EQ(flags[b], SilentChannels(output, first, frames)) << "block " << b;
+        first += frames;
+    }
+    return output;
 }
 
 // The worst difference seen between hosted and offline renders, reported at the end.
@@ -124,11 +159,25 @@ protected:
         return StreamBytes(stream);
     }
 
+    // The component state of an instance whose parameters took the even and the odd
+    // normalised value by turns, set through the controller.
+    std::string StateOfAlternatingValues(double even, double odd)
+    {
+        auto source = NewEffect();
+        for (int32 i = 0; i < reference->ParameterCount(); ++i)
+            source->controller->setParamNormalized(i, i % 2 ? odd : even);
+        return ComponentState(*source);
+    }
+
     void ExpectMatchesOffline(const RenderPlan& plan, int32 sampleSize, unsigned seed)
     {
-        const Channels input = TestSignal(plan.channels, plan.TotalFrames(), plan.sampleRate, seed);
+        ExpectMatchesOffline(plan, sampleSize, TestSignal(plan.channels, plan.TotalFrames(), plan.sampleRate, seed));
+    }
+
+    void ExpectMatchesOffline(const RenderPlan& plan, int32 sampleSize, const Channels& input)
+    {
         auto effect = NewEffect();
-        const Channels hosted = RenderHosted(*effect, plan, input, sampleSize);
+        const Channels hosted = RenderFlagged(*effect, plan, input, sampleSize);
         const Channels offline = RenderOffline(plan, input, sampleSize);
         const double difference = MaxDifference(hosted, offline);
         EXPECT_TRUE(AllFinite(hosted));
@@ -171,6 +220,85 @@ RenderPlan PlanWithChanges(double rate, int32 block, int32 frames)
         done += next.frames;
     }
     return plan;
+}
+
+// Feeds one block of a burst and then silence, which the host flags as such, to a hosted
+// instance and to the same plug-in offline, in step, block by block. Every block must agree
+// exactly and carry the flags of the channels that are all zeros. Answers the time until
+// every channel fell silent for good, or -1 when it never did within ten minutes.
+template <class Sample>
+double SecondsUntilFlaggedSilence(HostedEffect& hosted, const RenderPlan& plan)
+{
+    constexpr int32 kBlocksAfterSilence = 16;
+    constexpr uint64 kBothChannels = 3;
+    const int32 block = plan.maxBlock;
+    const int32 maxBlocks = static_cast<int32>(600.0 * plan.sampleRate / block);
+    std::unique_ptr<IEffectAdapter> offline = PreparedOffline(plan);
+
+    using Buffers = std::vector<std::vector<Sample>>;
+    const Channels burst = TestSignal(2, block, plan.sampleRate, 61);
+    Buffers in(2, std::vector<Sample>(static_cast<size_t>(block))), out = in, expected = in;
+    for (size_t c = 0; c < 2; ++c)
+        std::copy(burst[c].begin(), burst[c].end(), in[c].begin());
+    Sample* inPtrs[2] = {in[0].data(), in[1].data()};
+    Sample* outPtrs[2] = {out[0].data(), out[1].data()};
+    Sample* expectedPtrs[2] = {expected[0].data(), expected[1].data()};
+    AudioBusBuffers inBus, outBus;
+    inBus.numChannels = outBus.numChannels = 2;
+    ProcessData data;
+    if constexpr (sizeof(Sample) == sizeof(float))
+    {
+        inBus.channelBuffers32 = inPtrs;
+        outBus.channelBuffers32 = outPtrs;
+        data.symbolicSampleSize = kSample32;
+    }
+    else
+    {
+        inBus.channelBuffers64 = inPtrs;
+        outBus.channelBuffers64 = outPtrs;
+        data.symbolicSampleSize = kSample64;
+    }
+    data.numSamples = block;
+    data.numInputs = data.numOutputs = 1;
+    data.inputs = &inBus;
+    data.outputs = &outBus;
+
+    int32 silentSince = -1;
+    for (int32 b = 0; b < maxBlocks; ++b)
+    {
+        if (b == 1)
+        {
+            for (auto& channel : in)
+                std::fill(channel.begin(), channel.end(), Sample(0));
+            inBus.silenceFlags = kBothChannels;
+        }
+        outBus.silenceFlags = ~uint64(0);  // bits nobody writes show
+        hosted.processor->process(data);
+        if constexpr (sizeof(Sample) == sizeof(float))
+            offline->ProcessSingle(inPtrs, expectedPtrs, block, IEffectBase::kProcessReplacing);
+        else
+            offline->ProcessDouble(inPtrs, expectedPtrs, block, false);
+        if (out != expected)
+        {
+            ADD_FAILURE() << "block " << b << " differs from the offline render";
+            return -1.0;
+        }
+        uint64 silent = 0;
+        for (size_t c = 0; c < 2; ++c)
+            if (std::all_of(out[c].begin(), out[c].end(), [](Sample s) { return s == 0; }))
+                silent |= uint64(1) << c;
+        EXPECT_EQ(outBus.silenceFlags, silent) << "block " << b;
+        if (silentSince < 0 && silent == kBothChannels)
+            silentSince = b;
+        if (silentSince >= 0 && silent != kBothChannels)
+        {
+            ADD_FAILURE() << "silence from block " << silentSince << " broken in block " << b;
+            return -1.0;
+        }
+        if (silentSince >= 0 && b == silentSince + kBlocksAfterSilence)
+            return silentSince * block / plan.sampleRate;
+    }
+    return -1.0;
 }
 
 } // namespace
@@ -433,8 +561,16 @@ TEST_F(VST3Host, ValueTextsMatchThePluginsOwnFormatting)
             EXPECT_EQ(Narrow(text), expected);
         }
     }
-    EXPECT_EQ(effect->controller->getParamStringByValue(kBypassId, 1.0, text), kResultFalse);
-    EXPECT_EQ(effect->controller->getParamStringByValue(kPresetId, 0.0, text), kResultFalse);
+    // Bypass and preset speak the words of their own rules: bypass is on above one half, a
+    // preset value names the slot it selects, and one that selects none has no text.
+    for (auto [n, word] : {std::pair<double, const char*>{0.0, "off"}, {0.5, "off"}, {0.51, "on"}, {1.0, "on"}})
+    {
+        ASSERT_EQ(effect->controller->getParamStringByValue(kBypassId, n, text), kResultOk) << n;
+        EXPECT_EQ(Narrow(text), word) << n;
+    }
+    ASSERT_EQ(effect->controller->getParamStringByValue(kPresetId, 0.0, text), kResultOk);
+    EXPECT_EQ(Narrow(text), reference->Preset(0)->name);
+    EXPECT_EQ(effect->controller->getParamStringByValue(kPresetId, 1.0, text), kResultFalse);
     EXPECT_EQ(effect->controller->getParamStringByValue(9999, 0.0, text), kResultFalse);
     EXPECT_EQ(effect->controller->getParamStringByValue(0, 0.5, nullptr), kInvalidArgument);
 }
@@ -467,12 +603,18 @@ TEST_F(VST3Host, TextsAndValuesRoundTrip)
     const IParamEntry& first = *reference->Parameter(0);
     ParamValue parsed = -1.0;
     String128 huge;
-    UString(huge, 128).fromAscii("1e9");
+    for (const char* number : {"1e9", "1e999"})
+    {
+        UString(huge, 128).fromAscii(number);
+        ASSERT_EQ(controller->getParamValueByString(0, huge, parsed), kResultOk) << number;
+        EXPECT_DOUBLE_EQ(parsed, first.ToNormalized(first.Max())) << number;
+    }
+    UString(huge, 128).fromAscii("-1e999");
     ASSERT_EQ(controller->getParamValueByString(0, huge, parsed), kResultOk);
-    EXPECT_DOUBLE_EQ(parsed, first.ToNormalized(first.Max()));
+    EXPECT_DOUBLE_EQ(parsed, first.ToNormalized(first.Min()));
+    // Only text that is not a number is refused.
     UString(huge, 128).fromAscii("no number");
-    ASSERT_EQ(controller->getParamValueByString(0, huge, parsed), kResultOk);
-    EXPECT_DOUBLE_EQ(parsed, first.ToNormalized(0.0));
+    EXPECT_EQ(controller->getParamValueByString(0, huge, parsed), kResultFalse);
     EXPECT_EQ(controller->getParamValueByString(0, nullptr, parsed), kInvalidArgument);
     // The bypass switch reads its own words.
     UString(huge, 128).fromAscii("on");
@@ -519,8 +661,62 @@ TEST_F(VST3Host, ControllerValuesStartAtTheFactoryPreset)
     IParamEntry copy = *reference->Parameter(3);
     copy.SetFromNormalized(0.625);
     EXPECT_DOUBLE_EQ(controller->getParamNormalized(3), copy.ToNormalized(copy.Value()));
-    EXPECT_EQ(controller->setParamNormalized(kBypassId, 1.0), kResultFalse);
+    EXPECT_EQ(controller->setParamNormalized(kPresetId, 1.0), kResultFalse);
     EXPECT_EQ(controller->setParamNormalized(9999, 1.0), kResultFalse);
+}
+
+TEST_F(VST3Host, BypassSetOnTheControllerPersists)
+{
+    // What a validating host does in each precision: set the bypass on the controller, read it
+    // back, save and restore both states, read it again.
+    for (int32 size : {kSample32, kSample64})
+    {
+        SCOPED_TRACE(size);
+        auto effect = NewEffect();
+        ASSERT_EQ(effect->Setup(44100.0, 512, size), kResultOk);
+        IEditController* controller = effect->controller;
+        ASSERT_EQ(controller->setParamNormalized(kBypassId, 1.0), kResultOk);
+        EXPECT_EQ(controller->getParamNormalized(kBypassId), 1.0);
+
+        const std::string componentState = ComponentState(*effect);
+        const std::string controllerState = ControllerState(*effect);
+        auto fresh = NewEffect();
+        for (HostedEffect* target : {effect.get(), fresh.get()})
+        {
+            auto component = StreamOf(componentState);
+            auto controllerStream = StreamOf(controllerState);
+            ASSERT_EQ(target->component->setState(component.get()), kResultOk);
+            ASSERT_EQ(target->controller->setState(controllerStream.get()), kResultOk);
+            EXPECT_EQ(target->controller->getParamNormalized(kBypassId), 1.0);
+        }
+
+        // The bypass the controller took is the one processing obeys.
+        RenderPlan plan;
+        plan.blocks = {{256, {}}};
+        const Channels input = TestSignal(2, 256, 44100.0, 3);
+        BlockRenderer renderer(*effect, plan, input, size);
+        effect->component->setActive(true);  // no new set-up: that switches the bypass off
+        renderer.Step();
+        const Channels output = renderer.End();
+        for (size_t c = 0; c < 2; ++c)
+            for (size_t f = 0; f < 256; ++f)
+                ASSERT_EQ(output[c][f], size == kSample32 ? static_cast<double>(static_cast<float>(input[c][f]))
+                                                          : input[c][f]);
+
+        ASSERT_EQ(controller->setParamNormalized(kBypassId, 0.5), kResultOk);
+        EXPECT_EQ(controller->getParamNormalized(kBypassId), 0.0);
+    }
+}
+
+TEST_F(VST3Host, RepeatedInitializeKeepsTheRestoredState)
+{
+    // Hosts may restore the component's state and then initialise the controller face.
+    const std::string state = StateOfAlternatingValues(0.15, 0.85);
+    auto target = NewEffect();
+    auto stream = StreamOf(state);
+    ASSERT_EQ(target->component->setState(stream.get()), kResultOk);
+    EXPECT_EQ(target->controller->initialize(&hostApplication), kResultFalse);
+    EXPECT_EQ(ComponentState(*target), state);
 }
 
 // ---- Processing -------------------------------------------------------------------------------------
@@ -615,7 +811,7 @@ TEST_F(VST3Host, SilenceInGivesFiniteOutput)
         plan.blocks.assign(64, RenderBlock{256, {}});
         const Channels silence(2, std::vector<double>(static_cast<size_t>(plan.TotalFrames()), 0.0));
         auto effect = NewEffect();
-        const Channels output = RenderHosted(*effect, plan, silence, size);
+        const Channels output = RenderFlagged(*effect, plan, silence, size);
         EXPECT_TRUE(AllFinite(output));
         EXPECT_EQ(MaxDifference(output, RenderOffline(plan, silence, size)), 0.0);
     }
@@ -707,6 +903,74 @@ TEST_F(VST3Host, CarelessProcessCallsNeitherCrashNorWriteOutOfBounds)
     effect->component->setActive(false);
 }
 
+TEST_F(VST3Host, SilenceFlagsAreWrittenOnlyForThePluginsOwnBuses)
+{
+    // A host that counts two output buses but hands over one: the count must not lead the
+    // plug-in past the array. The second element stands in for the memory beyond it.
+    auto effect = NewEffect();
+    ASSERT_EQ(effect->Setup(44100.0, 64, kSample32), kResultOk);
+    effect->component->setActive(true);
+    float left[64] = {}, right[64] = {};
+    float* outs[2] = {left, right};
+    AudioBusBuffers buses[2];
+    buses[0].numChannels = 2;
+    buses[0].channelBuffers32 = outs;
+    buses[1].silenceFlags = 0x5A5A;
+    ProcessData data;
+    data.symbolicSampleSize = kSample32;
+    data.numSamples = 64;
+    data.numOutputs = 2;
+    data.outputs = buses;
+    ASSERT_EQ(effect->processor->process(data), kResultOk);
+    EXPECT_EQ(buses[0].silenceFlags, 3u);  // no input: silence on both channels
+    EXPECT_EQ(buses[1].silenceFlags, 0x5A5Au);
+    effect->component->setActive(false);
+}
+
+TEST_F(VST3Host, SilenceAfterABurstGetsTheWholeTailAndThenTheSilenceFlags)
+{
+    // The tail is endless to the host, so it keeps calling; the flags then tell it when the
+    // output has really gone silent.
+    EXPECT_EQ(NewEffect()->processor->getTailSamples(), kInfiniteTail);
+    // Single precision, where hosts mostly run: double precision takes a reverb twice as long
+    // to reach its exact zeros, and every other hosted render checks the flags in both.
+    RenderPlan plan;
+    plan.sampleRate = 44100.0;
+    plan.maxBlock = 4096;
+    auto effect = NewEffect();
+    ASSERT_EQ(effect->Setup(plan.sampleRate, plan.maxBlock, kSample32), kResultOk);
+    effect->component->setActive(true);
+    const double seconds = SecondsUntilFlaggedSilence<float>(*effect, plan);
+    effect->component->setActive(false);
+    EXPECT_GT(seconds, 0.0) << "the tail must outlast the burst, and end";
+    printf("[ host     ] output silent %.1f s after the burst\n", seconds);
+}
+
+TEST_F(VST3Host, InputSilenceFlagsNeverChangeASample)
+{
+    // Silent stretches of several lengths between signal, flagged by a careful host and by a
+    // careless one that flags everything: the output is what unflagged input gives.
+    RenderPlan plan;
+    const int32 sizes[] = {512, 64, 512, 300, 512, 1, 512};
+    for (int n = 0; n < 28; ++n)
+        plan.blocks.push_back({sizes[n % 7], {}});
+    Channels input = TestSignal(2, plan.TotalFrames(), plan.sampleRate, 71);
+    int32 start = 0;
+    for (size_t b = 0; b < plan.blocks.size(); ++b)
+    {
+        if (b % 4 != 0)
+            for (size_t c = 0; c < input.size(); ++c)
+                if (b % 3 != c)
+                    std::fill_n(input[c].begin() + start, plan.blocks[b].frames, 0.0);
+        start += plan.blocks[b].frames;
+    }
+    for (InputSilenceFlags marking : {InputSilenceFlags::kSilentOnes, InputSilenceFlags::kEveryOne})
+    {
+        plan.inputSilence = marking;
+        ExpectMatchesOffline(plan, kSample32, input);
+    }
+}
+
 TEST_F(VST3Host, ProcessingSetUpRejectsWhatItCannotDo)
 {
     auto effect = NewEffect();
@@ -771,16 +1035,7 @@ TEST_F(VST3Host, ComponentStateIsTheParameterValuesAsDoubles)
     ASSERT_EQ(state.size(), static_cast<size_t>(reference->ParameterCount() * kStateBytesPerParameter));
     EXPECT_EQ(state.size(), 152u);
     for (int32 i = 0; i < reference->ParameterCount(); ++i)
-    {
-        unsigned char bytes[8];
-        memcpy(bytes, state.data() + i * kStateBytesPerParameter, 8);
-        uint64_t bits = 0;
-        for (int k = 7; k >= 0; --k)
-            bits = (bits << 8) | bytes[k];  // little-endian whatever this machine is
-        double value;
-        memcpy(&value, &bits, sizeof value);
-        EXPECT_EQ(value, reference->Parameter(i)->Value()) << i;
-    }
+        EXPECT_EQ(ValueInState(state, i), reference->Parameter(i)->Value()) << i;
     EXPECT_EQ(effect->component->getState(nullptr), kInvalidArgument);
     EXPECT_EQ(effect->component->setState(nullptr), kInvalidArgument);
 }
@@ -811,19 +1066,26 @@ TEST_F(VST3Host, StateRestoresOnAFreshInstance)
 
 TEST_F(VST3Host, ShortAndEmptyStateStreamsChangeOnlyWhatTheyHold)
 {
-    auto source = NewEffect();
-    for (int32 i = 0; i < reference->ParameterCount(); ++i)
-        source->controller->setParamNormalized(i, i % 2 ? 0.9 : 0.05);
-    const std::string state = ComponentState(*source);
-
+    const std::string state = StateOfAlternatingValues(0.05, 0.9);
     auto target = NewEffect();
     const std::string before = ComponentState(*target);
+    // An empty stream holds no state: refused on either face, and nothing changes.
     auto empty = StreamOf("");
-    EXPECT_EQ(target->component->setState(empty.get()), kResultOk);
+    EXPECT_EQ(target->component->setState(empty.get()), kResultFalse);
+    auto emptyToo = StreamOf("");
+    EXPECT_EQ(target->controller->setState(emptyToo.get()), kResultFalse);
     EXPECT_EQ(ComponentState(*target), before);
 
-    const size_t heldBytes = 5 * kStateBytesPerParameter;
-    auto shortStream = StreamOf(state.substr(0, heldBytes));
+    // A stream that ends inside a value sets the whole values before it; the cut value keeps
+    // what it was, and so do all after it. It is one that is not zero, so that neither zero
+    // nor a blend of old and new bytes can pass for it.
+    int32 cut = 1;
+    while (cut < reference->ParameterCount() &&
+           (ValueInState(before, cut) == 0.0 || ValueInState(before, cut) == ValueInState(state, cut)))
+        ++cut;
+    ASSERT_LT(cut, reference->ParameterCount());
+    const size_t heldBytes = static_cast<size_t>(cut * kStateBytesPerParameter);
+    auto shortStream = StreamOf(state.substr(0, heldBytes + kStateBytesPerParameter / 2));
     EXPECT_EQ(target->component->setState(shortStream.get()), kResultOk);
     const std::string after = ComponentState(*target);
     EXPECT_EQ(after.substr(0, heldBytes), state.substr(0, heldBytes));
@@ -928,6 +1190,8 @@ TEST_F(VST3Host, OnlyTheEditorNameMakesAView)
 
 TEST_F(VST3Host, ViewWithoutAnEditorDeclinesEveryPlatform)
 {
+    if (reference->Editor())
+        GTEST_SKIP() << "the plug-in has an editor";
     auto effect = NewEffect();
     IPlugView* view = effect->controller->createView("editor");
     ASSERT_NE(view, nullptr);
@@ -949,6 +1213,27 @@ TEST_F(VST3Host, ViewWithoutAnEditorDeclinesEveryPlatform)
     EXPECT_EQ(view->removed(), kResultOk);
     // The view keeps its instance alive until it goes, whatever order the host releases in.
     effect.reset();
+    view->release();
+}
+
+TEST_F(VST3Host, ViewOffersTheEditorInAWindowHandleAtItsFixedSize)
+{
+    if (!reference->Editor())
+        GTEST_SKIP() << "the plug-in has no editor";
+    auto effect = NewEffect();
+    IPlugView* view = effect->controller->createView("editor");
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->isPlatformTypeSupported(kPlatformTypeHWND), kResultTrue);
+    EXPECT_EQ(view->isPlatformTypeSupported(kPlatformTypeX11EmbedWindowID), kResultFalse);
+    ViewRect rect;
+    ASSERT_EQ(view->getSize(&rect), kResultOk);
+    EXPECT_EQ(rect.left, 0);
+    EXPECT_EQ(rect.top, 0);
+    EXPECT_EQ(rect.getWidth(), PluginConfig().editorWidth);
+    EXPECT_EQ(rect.getHeight(), PluginConfig().editorHeight);
+    EXPECT_EQ(rect.getWidth(), reference->Editor()->EditorWidth());
+    EXPECT_EQ(rect.getHeight(), reference->Editor()->EditorHeight());
+    EXPECT_EQ(view->canResize(), kResultFalse);
     view->release();
 }
 

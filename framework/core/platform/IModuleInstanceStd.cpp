@@ -1,0 +1,7 @@
+#include "IModuleInstance.h"
+
+// Resources are embedded only in Windows modules.
+void* ModuleInstance()
+{
+    return nullptr;
+}

@@ -1,0 +1,188 @@
+#include "InstalledRelease.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+namespace {
+
+// Installing and uninstalling take seconds under Wine; the margin is for a loaded machine.
+constexpr auto kDeadline = std::chrono::seconds(180);
+constexpr auto kPollInterval = std::chrono::milliseconds(50);
+
+const wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\TessivaneReverb";
+
+} // namespace
+
+const wchar_t kTestRoot[] = L"C:\\Tessivane Test";
+const wchar_t kFormerVst2Folder[] = L"C:\\Tessivane Test\\Former";
+const wchar_t kVst2Folder[] = L"C:\\Tessivane Test\\VST Plugins";
+
+std::wstring Wide(const std::string& text)
+{
+    return std::wstring(text.begin(), text.end());
+}
+
+std::string Narrow(const std::wstring& text)
+{
+    std::string narrow;
+    for (const wchar_t c : text)
+        narrow += c < 128 ? static_cast<char>(c) : '?';
+    return narrow;
+}
+
+std::wstring Environment(const wchar_t* name)
+{
+    wchar_t value[MAX_PATH];
+    const DWORD length = GetEnvironmentVariableW(name, value, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? value : L"";
+}
+
+std::wstring Vst3Folder()
+{
+    return Environment(L"CommonProgramFiles") + L"\\VST3";
+}
+
+std::wstring Bundle()
+{
+    return Vst3Folder() + L"\\TessivaneReverb.vst3";
+}
+
+std::wstring InstallFolder()
+{
+    return Environment(L"ProgramFiles") + L"\\Tessivane Audio\\Tessivane Reverb";
+}
+
+std::vector<InstalledFile> Vst3Files()
+{
+    const std::string built = TESSIVANE_PLUGINS_DIR "/TessivaneReverb.vst3/Contents/";
+    return {{Bundle() + L"\\Contents\\x86_64-win\\TessivaneReverb.vst3", built + "x86_64-win/TessivaneReverb.vst3"},
+            {Bundle() + L"\\Contents\\Resources\\moduleinfo.json", built + "Resources/moduleinfo.json"}};
+}
+
+std::vector<InstalledFile> Documents()
+{
+    std::vector<InstalledFile> files;
+    for (const char* name : {"README.txt", "LICENSE.txt", "THIRD-PARTY-NOTICES.txt"})
+        files.push_back({InstallFolder() + L"\\" + Wide(name), std::string(TESSIVANE_PACKAGE_STAGE "/") + name});
+    return files;
+}
+
+std::vector<InstalledFile> AllFiles(const std::wstring& vst2Folder)
+{
+    std::vector<InstalledFile> files = Vst3Files();
+    files.push_back({vst2Folder + L"\\TessivaneReverb.dll", TESSIVANE_PLUGINS_DIR "/TessivaneReverb.dll"});
+    for (const InstalledFile& document : Documents())
+        files.push_back(document);
+    return files;
+}
+
+bool Exists(const std::wstring& path)
+{
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string ReadBytes(const std::wstring& path)
+{
+    std::string bytes;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return bytes;
+    char buffer[65536];
+    DWORD read = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0)
+        bytes.append(buffer, read);
+    CloseHandle(file);
+    return bytes;
+}
+
+bool WriteBytes(const std::wstring& path, const std::string& bytes)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                    written == bytes.size();
+    CloseHandle(file);
+    return ok;
+}
+
+void ExpectInstalledAsBuilt(const std::vector<InstalledFile>& files)
+{
+    for (const InstalledFile& file : files)
+    {
+        const std::string expected = ReadBytes(Wide(file.built));
+        ASSERT_FALSE(expected.empty()) << "the build has no " << file.built;
+        EXPECT_TRUE(ReadBytes(file.installed) == expected) << Narrow(file.installed) << " differs from " << file.built;
+    }
+}
+
+bool EntryExists()
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+std::wstring EntryValue(const wchar_t* name)
+{
+    wchar_t value[1024];
+    DWORD size = sizeof value;
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, kUninstallKey, name, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS)
+        return L"(none)";
+    return value;
+}
+
+// The NSIS uninstaller hands over to a copy of itself and returns at once, so the wait is for
+// a job holding the process and everything it starts.
+int RunToCompletion(std::wstring commandLine)
+{
+    HANDLE job = CreateJobObjectW(nullptr, nullptr);
+    if (!job)
+        return -1;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
+                        &startup, &process))
+    {
+        CloseHandle(job);
+        return -1;
+    }
+    const bool inJob = AssignProcessToJobObject(job, process.hProcess);
+    ResumeThread(process.hThread);
+
+    const auto deadline = std::chrono::steady_clock::now() + kDeadline;
+    bool ended = false;
+    while (!ended && std::chrono::steady_clock::now() < deadline)
+    {
+        JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting{};
+        ended = inJob && QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &accounting,
+                                                   sizeof accounting, nullptr) &&
+                accounting.ActiveProcesses == 0;
+        if (!ended)
+            std::this_thread::sleep_for(kPollInterval);
+    }
+    DWORD exitCode = 0;
+    const bool gotCode = ended && GetExitCodeProcess(process.hProcess, &exitCode);
+    if (!ended)
+        TerminateJobObject(job, 1);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    CloseHandle(job);
+    return gotCode ? static_cast<int>(exitCode) : -1;
+}
+
+int RunSetup(const std::wstring& options)
+{
+    wchar_t setup[MAX_PATH];
+    if (GetFullPathNameW(Wide(TESSIVANE_SETUP).c_str(), MAX_PATH, setup, nullptr) == 0)
+        return -1;
+    return RunToCompletion(L"\"" + std::wstring(setup) + L"\" " + options);
+}
