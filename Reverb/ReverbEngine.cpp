@@ -6,11 +6,21 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace {
 
 namespace P = ReverbParameters;
+
+// Calls body with the class of the vector kernel `kernel` (SSE2 for any other).
+template <class Body>
+decltype(auto) WithVectorKernel(ReverbKernel kernel, Body body)
+{
+    if (kernel == ReverbKernel::kAvx2)
+        return body(ReverbFastKernel<ReverbKernel::kAvx2>{});
+    return body(ReverbFastKernel<ReverbKernel::kSse2>{});
+}
 
 constexpr double kTwoPi = 6.283185307179586;
 constexpr double kLineRatioBase = 0.5471698113207547;     // 29/53, raised to 2/(2N-1): line ratio
@@ -150,6 +160,8 @@ void ReverbEngine::ResetEngine()
     turbBound = kTurbBound;
     DrawStartingState();
 
+    quietFrames = kLineCapacity;
+    atRest = true;
     engineReady = 1;
 }
 
@@ -170,6 +182,10 @@ void ReverbEngine::ApplyParameter(int index, double value)
         // brings the 6-line ratio back. The lines keep their contents.
         ComputeLineLengths(kEightLineExponent);
         ComputeFarEchoDelay();
+        // The odd lines are cleared where they are read; with new lengths, a lap of quiet
+        // frames no longer reads every cell, so the count starts again.
+        if (!atRest)
+            quietFrames = 0;
         break;
     case P::kLowCut:
         ComputeLowCut();
@@ -382,14 +398,38 @@ void ReverbEngine::Process(const double* const* inputs, double* const* outputs, 
     if (frames <= 0 || outputs == nullptr || outputs[0] == nullptr || outputs[1] == nullptr)
         return;
     ScopedFlushDenormals flushDenormals;
+    int idle = 0;
+    if (idlePath && atRest && engineReady != 0 && InputIsSilent(inputs, frames)) {
+        // In pieces, each with its own bound on the turbulence gains; should a piece not
+        // qualify, the full path renders from there on.
+        while (idle < frames) {
+            const int piece = std::min(frames - idle, kIdlePieceFrames);
+            if (!RemnantStaysSilent(piece))
+                break;
+            AdvanceGeneratorsIdle(piece);
+            idle += piece;
+        }
+        if (idle > 0)
+            FinishIdle(outputs, idle);
+    }
+    if (idle == frames)
+        return;
+    const double* restInputs[2] = {nullptr, nullptr};
+    for (int channel = 0; channel < 2 && inputs != nullptr; ++channel)
+        restInputs[channel] = inputs[channel] != nullptr ? inputs[channel] + idle : nullptr;
+    double* restOutputs[2] = {outputs[0] + idle, outputs[1] + idle};
+    ProcessFullPath(restInputs, restOutputs, frames - idle);
+}
+
+void ReverbEngine::ProcessFullPath(const double* const* inputs, double* const* outputs, int frames)
+{
     if (kernel == ReverbKernel::kReference || engineReady == 0 || !FastKernelRunsThisSetup()) {
         ProcessReference(inputs, outputs, frames);
     } else {
         UpdateDiffusionLog();
-        if (kernel == ReverbKernel::kAvx2)
-            ReverbFastKernel<ReverbKernel::kAvx2>::Process(*this, inputs, outputs, frames);
-        else
-            ReverbFastKernel<ReverbKernel::kSse2>::Process(*this, inputs, outputs, frames);
+        const bool onlyZeros = WithVectorKernel(
+            kernel, [&](auto fast) { return decltype(fast)::Process(*this, inputs, outputs, frames); });
+        NoteNetworkWrites(frames, onlyZeros);
     }
     RecoverFromOverflow(outputs, frames);
 }
@@ -398,6 +438,204 @@ ReverbKernel ReverbEngine::SetKernel(ReverbKernel requested)
 {
     kernel = IsKernelSupported(requested) ? requested : BestSupportedKernel();
     return kernel;
+}
+
+// The vector kernel for work that every kernel does alike.
+ReverbKernel ReverbEngine::VectorKernel() const
+{
+    return kernel == ReverbKernel::kReference ? BestSupportedKernel() : kernel;
+}
+
+// ---- Idle path -------------------------------------------------------------------------
+
+// With every memory at +0.0 and a routed input of +0.0, each frame computes +0.0 throughout:
+// the cubic weights' signs make -0.0 only inside sums that end in +0.0, and the flushes turn
+// every zero into +0.0. So the network stays at rest and the output is +0.0, and the idle
+// path only has to move what moves anyway. Both channels must be silent, whichever the
+// routing reads: a host rarely feeds a channel that is not heard.
+bool ReverbEngine::InputIsSilent(const double* const* inputs, int frames) const
+{
+    if (inputs == nullptr)
+        return true;
+    return WithVectorKernel(VectorKernel(), [&](auto fast) {
+        return decltype(fast)::IsSilent(inputs[0], frames) && decltype(fast)::IsSilent(inputs[1], frames);
+    });
+}
+
+// The one state that may be left over at rest is the high cut's, whose decay stops once
+// (0 - state) × coefficient underflows; the chain input is then that remnant in every frame.
+// With every line reading +0.0 each all-pass stage passes on -(input × gain), so the chain output
+// is the remnant times the product of the stage gains, rounded stage by stage, and it becomes
+// +0.0 (and stays so down the chain) once that drops below the smallest normal number. The
+// bound on the product holds for every frame of a piece of a block; from a piece it does not
+// clear on, the full path renders, computing what it computes.
+bool ReverbEngine::RemnantStaysSilent(int frames) const
+{
+    double remnant = 0.0;
+    for (const double state : {highCutStateL, highCutStateR}) {
+        if (BitsOf((0.0 - state) * highCutCoef + state) != BitsOf(state))
+            return false;
+        remnant = std::max(remnant, std::fabs(state));
+    }
+    if (remnant == 0.0)
+        return true;
+    constexpr double kRoundingAllowance = 1.0 + 1e-13;
+    const double diffusionGain = paramDiffusion * 0.5 + 0.5;
+    const double largestProduct = std::pow(diffusionGain, LeastGainExponentSum(frames)) * kRoundingAllowance;
+    return remnant * largestProduct < std::numeric_limits<double>::min();
+}
+
+// The smallest sum over the chain of the gains' exponents 1 / (e + 1) in any frame of the next
+// `frames`, which bounds the product of the gains, diffusionGain^sum, from above. Turbulence
+// Off: every exponent is 1. On: from the walks as they stand, each deviation e moves by at most
+// 8 steps of the fastest walk per frame (its centring adds up eight walks' moves at most).
+double ReverbEngine::LeastGainExponentSum(int frames) const
+{
+    if (paramTurbulence != 0.0)
+        return lineCount;
+    double fastest = (turbBound + turbBound) / turbStepDivisor; // the largest step a turn can draw
+    for (int i = 0; i < lineCount; ++i)
+        fastest = std::max({fastest, std::fabs(turbStepA[i]), std::fabs(turbStepB[i])});
+    const double drift = 8.0 * (frames + 1.0) * fastest + 1e-12;
+
+    const int halfCount = lineCount / 2;
+    double sumA = 0.0, sumB = 0.0;
+    for (int i = 0; i < lineCount; i += 2) {
+        sumA += turbWalkA[i];
+        sumB += turbWalkB[i];
+    }
+    double devL[kMaxLines], devR[kMaxLines], meanL = 0.0, meanR = 0.0;
+    for (int i = 0; i < lineCount; ++i) {
+        const double a = turbWalkA[i] - sumA / halfCount;
+        const double b = turbWalkB[i] - sumB / halfCount;
+        devL[i] = a + b;
+        devR[i] = a - b;
+        meanL += devL[i] / lineCount;
+        meanR += devR[i] / lineCount;
+    }
+    double sum = 0.0;
+    for (int i = 0; i < lineCount; ++i) {
+        const double largest = std::max({devL[i] - meanL, devR[i] - meanR, -0.99}) + drift;
+        sum += 1.0 / (largest + 1.0);
+    }
+    return sum;
+}
+
+// The generators' steps are those of the vector kernels wherever they run (for the reference
+// kernel too: they add and turn exactly as the reference does); the reference's own steps, frame
+// by frame, for the setups the vector kernels leave to it.
+void ReverbEngine::AdvanceGeneratorsIdle(int frames)
+{
+    if (!FastKernelRunsThisSetup()) {
+        for (int n = 0; n < frames; ++n) {
+            if (paramTurbulence == 0.0)
+                WalkTurbulence();
+            AdvanceModulation();
+        }
+    } else {
+        WithVectorKernel(VectorKernel(), [&](auto fast) { decltype(fast)::AdvanceGenerators(*this, frames); });
+    }
+}
+
+// What the full path leaves besides the generators after `frames` frames at rest: the write
+// position, the rest bookkeeping, the last frame's stage gains as the kernel computes them, and
+// silent outputs.
+void ReverbEngine::FinishIdle(double* const* outputs, int frames)
+{
+    writePos = static_cast<int>((writePos + static_cast<long long>(frames)) % kLineCapacity);
+    NoteNetworkWrites(frames, true);
+    idleFrames += frames;
+    if (kernel == ReverbKernel::kReference || !FastKernelRunsThisSetup()) {
+        SetStageGains();
+    } else {
+        UpdateDiffusionLog();
+        WithVectorKernel(kernel, [&](auto fast) { decltype(fast)::StoreLastGains(*this); });
+    }
+    std::fill(outputs[0], outputs[0] + frames, 0.0);
+    std::fill(outputs[1], outputs[1] + frames, 0.0);
+}
+
+// Even lines and histories are overwritten at the write position, so a lap of frames that
+// write +0.0 clears them; the odd lines, which the spreads only add to, are cleared where they
+// are read, and with lengths unchanged for a lap every cell has been read. A spread of +0.0
+// leaves a cell of +0.0 as it is.
+void ReverbEngine::NoteNetworkWrites(int frames, bool onlyZeros)
+{
+    if (!onlyZeros)
+        quietFrames = 0;
+    else
+        quietFrames = frames >= kLineCapacity - quietFrames ? kLineCapacity : quietFrames + frames;
+    atRest = quietFrames == kLineCapacity && FilterStatesAtRest();
+}
+
+// All but the high cut's state, whose remnant RemnantStaysSilent looks after.
+bool ReverbEngine::FilterStatesAtRest() const
+{
+    std::uint64_t bits = BitsOf(lowCutStateL) | BitsOf(lowCutStateR) | BitsOf(farEchoTapL) | BitsOf(farEchoTapR);
+    for (int i = 0; i < lineCount; ++i)
+        bits |= BitsOf(shelfZ1L[i]) | BitsOf(shelfZ2L[i]) | BitsOf(shelfZ1R[i]) | BitsOf(shelfZ2R[i]);
+    return bits == 0;
+}
+
+std::uint64_t ReverbEngine::BitsOf(double value)
+{
+    std::uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
+const char* ReverbEngine::FirstStateDifference(const ReverbEngine& o) const
+{
+    const auto same = [](const auto& a, const auto& b) { return std::memcmp(&a, &b, sizeof a) == 0; };
+    if (!(same(paramInput, o.paramInput) && same(paramMix, o.paramMix) && same(paramFarEcho, o.paramFarEcho) &&
+          same(paramDiffusion, o.paramDiffusion) && same(paramRoomSize, o.paramRoomSize) &&
+          same(paramLowCut, o.paramLowCut) && same(paramHighCut, o.paramHighCut) &&
+          same(paramDarkness, o.paramDarkness) && same(paramPreDelay, o.paramPreDelay) &&
+          same(paramModRate, o.paramModRate) && same(paramTurbRate, o.paramTurbRate) &&
+          same(paramTurbulence, o.paramTurbulence) && same(paramAir, o.paramAir)))
+        return "parameter copies";
+    if (!(same(sampleRate, o.sampleRate) && same(lineCount, o.lineCount) && same(engineReady, o.engineReady)))
+        return "rate, line count or readiness";
+    if (!same(writePos, o.writePos))
+        return "write position";
+    if (!same(delayLines, o.delayLines))
+        return "delay lines";
+    if (!(same(lineLengthL, o.lineLengthL) && same(lineLengthR, o.lineLengthR) && same(modDepthL, o.modDepthL) &&
+          same(modDepthR, o.modDepthR) && same(roomScale, o.roomScale) && same(farEchoDelay, o.farEchoDelay)))
+        return "line lengths, depths or far echo delay";
+    if (!same(wetHistory, o.wetHistory))
+        return "wet histories";
+    if (!(same(farEchoTapL, o.farEchoTapL) && same(farEchoTapR, o.farEchoTapR)))
+        return "far echo taps";
+    if (!(same(lowCutCoef, o.lowCutCoef) && same(lowCutGain, o.lowCutGain) && same(highCutCoef, o.highCutCoef) &&
+          same(shelfFreq, o.shelfFreq) && same(shelfQ, o.shelfQ) && same(shelfGain, o.shelfGain) &&
+          same(shelfB0, o.shelfB0) && same(shelfB1, o.shelfB1) && same(shelfB2, o.shelfB2) &&
+          same(shelfA1, o.shelfA1) && same(shelfA2, o.shelfA2) && same(outputGain, o.outputGain)))
+        return "filter coefficients or output gain";
+    if (!(same(lowCutStateL, o.lowCutStateL) && same(lowCutStateR, o.lowCutStateR) &&
+          same(highCutStateL, o.highCutStateL) && same(highCutStateR, o.highCutStateR) &&
+          same(shelfZ1L, o.shelfZ1L) && same(shelfZ2L, o.shelfZ2L) && same(shelfZ1R, o.shelfZ1R) &&
+          same(shelfZ2R, o.shelfZ2R)))
+        return "filter states";
+    if (!(same(turbWalkA, o.turbWalkA) && same(turbWalkB, o.turbWalkB) && same(turbStepA, o.turbStepA) &&
+          same(turbStepB, o.turbStepB) && same(turbBound, o.turbBound) && same(turbRate, o.turbRate) &&
+          same(turbStepDivisor, o.turbStepDivisor)))
+        return "turbulence walks";
+    if (!(same(turbDevL, o.turbDevL) && same(turbDevR, o.turbDevR)))
+        return "turbulence deviations";
+    if (!(same(stageGainL, o.stageGainL) && same(stageGainR, o.stageGainR)))
+        return "stage gains";
+    if (!(same(modOffsetL, o.modOffsetL) && same(modOffsetR, o.modOffsetR) && same(modStepL, o.modStepL) &&
+          same(modStepR, o.modStepR) && same(modStepMax, o.modStepMax) && same(modRateDivisor, o.modRateDivisor)))
+        return "modulation offsets";
+    if (!(same(randScale, o.randScale) && random.State() == o.random.State()))
+        return "random generator";
+    if (!(same(diffusionLogFor, o.diffusionLogFor) && same(diffusionLogHi, o.diffusionLogHi) &&
+          same(diffusionLogLo, o.diffusionLogLo)))
+        return "diffusion logarithm";
+    if (!(quietFrames == o.quietFrames && atRest == o.atRest))
+        return "rest of the network";
+    return nullptr;
 }
 
 // The vector kernels are specialised for the two setups a reset produces: 8 lines with
@@ -431,6 +669,10 @@ void ReverbEngine::RecoverFromOverflow(double* const* outputs, int frames)
 {
     if (frames <= 0 || outputs == nullptr || outputs[0] == nullptr || outputs[1] == nullptr)
         return;
+    if (WithVectorKernel(VectorKernel(), [&](auto fast) {
+            return decltype(fast)::AllFinite(outputs[0], frames) && decltype(fast)::AllFinite(outputs[1], frames);
+        }))
+        return;
     bool broken = false;
     for (int channel = 0; channel < 2; ++channel) {
         double* samples = outputs[channel];
@@ -461,6 +703,7 @@ void ReverbEngine::ProcessReference(const double* const* inputs, double* const* 
     const double* inRight = inputs != nullptr ? inputs[1] : nullptr;
     const SideView left = LeftSide();
     const SideView right = RightSide();
+    writtenBits = 0;
 
     for (int n = 0; n < frames; ++n) {
         UpdateStageGains();
@@ -484,6 +727,7 @@ void ReverbEngine::ProcessReference(const double* const* inputs, double* const* 
         outLeft[n] = resultLeft * outputGain;
         outRight[n] = resultRight * outputGain;
     }
+    NoteNetworkWrites(frames, writtenBits == 0);
 }
 
 ReverbEngine::SideView ReverbEngine::LeftSide()
@@ -504,8 +748,15 @@ double ReverbEngine::DrawUnit() { return random.Next() * randScale; }
 
 void ReverbEngine::UpdateStageGains()
 {
-    if (paramTurbulence == 0.0) {
+    if (paramTurbulence == 0.0)
         WalkTurbulence();
+    SetStageGains();
+}
+
+// From the walks as they stand.
+void ReverbEngine::SetStageGains()
+{
+    if (paramTurbulence == 0.0) {
         CentreDeviations();
     } else {
         for (int i = 0; i < lineCount; ++i) {
@@ -649,6 +900,7 @@ double ReverbEngine::ProcessSide(const SideView& side, double routedIn, int preD
     // The history is written before it is read, so a pre-delay of 0 gives this sample's
     // chain output.
     side.wetHistory[writePos][side.lane] = chainOutput;
+    NoteWritten(chainOutput);
     side.ownTap = side.wetHistory[farEchoPos][side.lane];
     const double result = (1.0 - paramMix) * routedIn - paramMix * side.wetHistory[preDelayPos][side.lane];
 
@@ -693,6 +945,7 @@ void ReverbEngine::DampAndWriteLines(const SideView& side)
         const double p = side.stageValue[i];
         const double J = FlushTiny(p * shelfB0 + side.shelfZ1[i]);
         side.stageValue[i] = J;
+        NoteWritten(J);
         side.shelfZ1[i] = side.shelfZ2[i] - J * shelfA1 + shelfB1 * p;
         side.shelfZ2[i] = p * shelfB2 - J * shelfA2;
 

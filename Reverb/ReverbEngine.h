@@ -9,6 +9,8 @@
 #include "ReverbKernel.h"
 #include "ReverbRandom.h"
 
+#include <cstdint>
+
 template <ReverbKernel kKernel>
 class ReverbFastKernel;
 
@@ -66,6 +68,29 @@ public:
     // Switching is allowed between any two blocks: all kernels share the engine's state.
     ReverbKernel SetKernel(ReverbKernel kernel);
     ReverbKernel Kernel() const { return kernel; }
+
+    // The idle path: once the network is at rest (NetworkAtRest), Process renders a block of
+    // silent input, every sample of both channels +0.0, by moving only the modulation and
+    // turbulence generators (walks, turns and random draws, in the order the full path makes
+    // them) and writing +0.0; the result is the full path's, bit for bit. On by default; tests
+    // and benchmarks switch it off to compare.
+    void SetIdlePath(bool enabled) { idlePath = enabled; }
+    bool IdlePath() const { return idlePath; }
+    // Whether the delay lines, wet histories, far echo taps, low cut and damping states all hold
+    // +0.0, as after a reset. The high cut's state may keep a remnant: below about 1e-307 its
+    // decay underflows and stops. Known without looking: a reset brings rest, and it returns
+    // once every value written into the network has been +0.0 for kLineCapacity frames in a row
+    // with unchanged line lengths and those states have reached +0.0. The idle path runs a
+    // block while the high cut's remnant stays put and the all-pass chains turn it into +0.0.
+    bool NetworkAtRest() const { return atRest; }
+    // Frames rendered through the idle path since construction; a statistic, not state.
+    long long IdleFrames() const { return idleFrames; }
+
+    // Names the first part of the state in which two engines differ ("delay lines", "modulation
+    // offsets", ...), or returns nullptr when every memory, generator, coefficient, parameter
+    // copy and piece of bookkeeping is equal bit for bit. Scratch space, the working values of
+    // a frame, the kernel and the idle path switch are not state. For tests.
+    const char* FirstStateDifference(const ReverbEngine& other) const;
 
     // ---- Read-only state ----------------------------------------------------------------
     bool IsReady() const { return engineReady != 0; }
@@ -160,9 +185,24 @@ private:
     bool FastKernelRunsThisSetup() const;
     void UpdateDiffusionLog();
 
+    // The idle path.
+    static constexpr int kIdlePieceFrames = 1024;
+    void ProcessFullPath(const double* const* inputs, double* const* outputs, int frames);
+    bool InputIsSilent(const double* const* inputs, int frames) const;
+    bool RemnantStaysSilent(int frames) const;
+    double LeastGainExponentSum(int frames) const;
+    ReverbKernel VectorKernel() const;
+    void AdvanceGeneratorsIdle(int frames);
+    void FinishIdle(double* const* outputs, int frames);
+    void NoteNetworkWrites(int frames, bool onlyZeros);
+    void NoteWritten(double value) { writtenBits |= BitsOf(value); }
+    bool FilterStatesAtRest() const;
+    static std::uint64_t BitsOf(double value);
+
     // Per-frame steps.
     double DrawUnit();
     void UpdateStageGains();
+    void SetStageGains();
     void WalkTurbulence();
     void CentreDeviations();
     void ComputeStageGains(double* turbDev, double* stageGain, double diffusionGain);
@@ -191,6 +231,7 @@ private:
 
     // General state.
     ReverbKernel kernel = BestSupportedKernel();
+    bool idlePath = true;
     double sampleRate = kInitialSampleRate;
     int lineCount = kMaxLines;
     int engineReady = 0;
@@ -251,6 +292,12 @@ private:
     double randScale = 0.0;
     ReverbRandom random;
 
+    // Rest of the network: frames in a row (up to kLineCapacity) that wrote only +0.0 into the
+    // lines and histories since the line lengths last changed, and whether the network is at rest.
+    int quietFrames = 0;
+    bool atRest = false;
+    long long idleFrames = 0;
+
     // log(diffusionGain) in more than double precision, for the vector kernels' powers;
     // recomputed only when Diffusion has changed.
     double diffusionLogFor = -1.0; // the paramDiffusion it was computed for
@@ -269,4 +316,5 @@ private:
     double lineReadR[kMaxLines] = {};
     double stageValueL[kMaxLines] = {};
     double stageValueR[kMaxLines] = {};
+    std::uint64_t writtenBits = 0; // the bits of every value ProcessReference writes, or-ed
 };

@@ -12,15 +12,17 @@
 // the previous frame's right tap). The one computation done another way is the stage gains with
 // Turbulence On, diffusionGain^(1/(e+1)) (ComputeRunGains). They equal the runtime pow's results
 // except where pow itself errs by more than 0.51 units in the last place (glibc allows itself
-// 0.52): then a gain differs in its last bit and the sound by rounding.
+// 0.52, and was not seen to): then a gain differs in its last bit and the sound by rounding.
 //
 // Work proceeds in runs of up to kRunFrames frames in which no position wraps around its line:
 //  1. the control values of every frame: turbulence walks, modulation offsets, routed input. The
 //     walks draw random numbers only when they turn; those rare frames go to the engine's own
 //     scalar steps, so the draws keep their order;
-//  2. what does not depend on the network: the cubic weights and cells of every read and spread,
-//     the chain inputs after far echo and input filters, and the stage gains;
-//  3. the network itself, two frames at a time and software-pipelined (RenderRun).
+//  2. what does not depend on the network: the chain inputs after far echo and input filters,
+//     and the stage gains;
+//  3. the network itself (RenderRun): in steady stretches, where every position moves on by one
+//     cell per frame, two frames at a time with the odd lines' spreads gathered in registers;
+//     frame by frame elsewhere.
 #include "ReverbEngine.h"
 #include "ReverbFastKernel.h"
 
@@ -33,15 +35,16 @@ namespace {
 #include "ReverbKernelLanes.inl"
 
 constexpr int kCapacity = ReverbEngine::kLineCapacity;
-constexpr int kRunFrames = 32;
+constexpr int kRunFrames = 64;
 constexpr double kTurbBound = 0.099;
 constexpr double kClampDeviation = -0.99;
 // A computed power is taken as the result when its more precise value (hi + lo), which is within
-// about 0.001 units in the last place of the exact power, lies at most this many units from it.
-// Others are taken from the runtime's pow, which is itself correctly rounded except within 0.02
-// units of a rounding boundary (glibc promises 0.52 units), so both agree on every gain. About
-// 4% of the gains go to pow.
-constexpr double kSureWithin = 0.478;
+// about 0.001 units in the last place of the exact power, lies at most this many units from it;
+// the others, about 2.4% of the gains, are taken from the runtime's pow, so that both agree. pow
+// itself is correctly rounded but within 0.01 units of a rounding boundary: glibc promises 0.52
+// units, and over 80 million of these powers none of its results beyond 0.01 units of a boundary
+// differed from the correctly rounded one.
+constexpr double kSureWithin = 0.488;
 
 // ---- Power ---------------------------------------------------------------------------------
 
@@ -296,14 +299,28 @@ KERNEL_INLINE void PowFromLog(const LogOfBase& log, const Quad* y, Quad* power, 
 KERNEL_INLINE Quad KernelNear(Quad t) { return (t * 1.5 - 2.5) * t * t + 1.0; }
 KERNEL_INLINE Quad KernelFar(Quad t) { return (2.5 - t * 0.5) * t * t + (2.0 - t * 4.0); }
 
-// How one line pair is read and spread in one frame: the even line is read between cells at
-// its modulated position, the odd line spread there, each in both banks. Weights are kept in
-// the arrangement their one use needs, {left, right} per tap.
-struct PairTaps {
-    Quad readNear;  // k(1 + d) and k(d): the even line's cells im1 and i0
-    Quad readFar;   // k(1 - d) and k(2 - d): cells i1 and i2
+// The four weights of one pair's positions {even line left, right, odd line left, right} at
+// fractions d past their cells i0, computed as in the reference, in the arrangement their one
+// use needs: {left, right} per cell.
+struct PairWeights {
+    Quad readNear;   // k(1 + d) and k(d): the even line's cells im1 and i0
+    Quad readFar;    // k(1 - d) and k(2 - d): cells i1 and i2
     Quad spreadNear; // the same for the odd line's spread
     Quad spreadFar;
+};
+
+KERNEL_INLINE PairWeights WeightsAt(Quad d)
+{
+    const Quad atI0 = KernelNear(d);
+    const Quad atI1 = KernelNear(1.0 - d);
+    const Quad atIm1 = KernelFar(1.0 + d);
+    const Quad atI2 = KernelFar(2.0 - d);
+    return {Lows(atIm1, atI0), Lows(atI1, atI2), Highs(atIm1, atI0), Highs(atI1, atI2)};
+}
+
+// How one line pair is read and spread in one frame: the even line is read between cells at
+// its modulated position, the odd line spread there, each in both banks.
+struct PairTaps : PairWeights {
     // Cell im1 of each position {read left, read right, spread left, spread right}, the
     // spread ones at their bank's half; for positions near the ends of a line, the line's start.
     const double* cell[4];
@@ -329,14 +346,7 @@ KERNEL_INLINE void LocateTaps(Quad q, const double* const* lines, PairTaps& t)
     const Quad d = q - whole;
     const __m128i i0 = ToInts(whole);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(t.i0), i0);
-    const Quad atI0 = KernelNear(d);
-    const Quad atI1 = KernelNear(1.0 - d);
-    const Quad atIm1 = KernelFar(1.0 + d);
-    const Quad atI2 = KernelFar(2.0 - d);
-    t.readNear = Lows(atIm1, atI0);
-    t.readFar = Lows(atI1, atI2);
-    t.spreadNear = Highs(atIm1, atI0);
-    t.spreadFar = Highs(atI1, atI2);
+    static_cast<PairWeights&>(t) = WeightsAt(d);
 
     // Inside: 1 <= i0 <= capacity - 3, so that cells i0 - 1 .. i0 + 2 exist.
     const __m128i inside = _mm_and_si128(_mm_cmpgt_epi32(i0, _mm_setzero_si128()),
@@ -363,18 +373,21 @@ KERNEL_INLINE WrappedTaps WrapTaps(int i0)
     return t;
 }
 
-// Interpolated read of the even line, both banks, where no cell wraps. Sums in the
-// reference's grouping: (k(2-d) line[i2] + k(1+d) line[im1]) + (k(1-d) line[i1] + k(d) line[i0]).
-KERNEL_INLINE Pair ReadEvenInside(const PairTaps& t)
+// Interpolated read of the even line, both banks, where no cell wraps: left and right point at
+// cell im1 of each bank's position. Sums in the reference's grouping:
+// (k(2-d) line[i2] + k(1+d) line[im1]) + (k(1-d) line[i1] + k(d) line[i0]).
+KERNEL_INLINE Pair ReadEvenAt(const double* left, const double* right, const PairWeights& w)
 {
     // Cells im1, i0 and i1, i2 around each bank's position; each load brings both banks, and
     // each bank keeps its own.
-    const Quad nearCells = LeftOfRightOf(LoadQuad(t.cell[0]), LoadQuad(t.cell[1]));
-    const Quad farCells = LeftOfRightOf(LoadQuad(t.cell[0] + 4), LoadQuad(t.cell[1] + 4));
-    const Quad a = t.readNear * nearCells;
-    const Quad b = t.readFar * farCells;
+    const Quad nearCells = LeftOfRightOf(LoadQuad(left), LoadQuad(right));
+    const Quad farCells = LeftOfRightOf(LoadQuad(left + 4), LoadQuad(right + 4));
+    const Quad a = w.readNear * nearCells;
+    const Quad b = w.readFar * farCells;
     return (High(b) + Low(a)) + (Low(b) + High(a));
 }
+
+KERNEL_INLINE Pair ReadEvenInside(const PairTaps& t) { return ReadEvenAt(t.cell[0], t.cell[1], t); }
 
 KERNEL_INLINE Pair ReadEven(const double* line, const PairTaps& t)
 {
@@ -466,8 +479,7 @@ struct Carried {
     // its midpoint far away).
     Quad offsetL, offsetR, stepL, stepR;
     Quad depth, midpoint;
-    Quad lastDeviation[ReverbEngine::kMaxLines / 2]; // last frame's centred deviations, per pair {L, R, L, R}
-    Quad lastGain[ReverbEngine::kMaxLines / 2];      // last frame's stage gains, likewise
+    Quad written; // the bits of every value written into the lines and wet histories, or-ed
 };
 
 // Control values of the frames of one run; the gains are computed four frames at a time, so
@@ -475,13 +487,16 @@ struct Carried {
 struct RunControl {
     Pair offset[kRunFrames][ReverbEngine::kMaxLines / 2]; // per pair {left, right}, after the frame's step
     Quad lowestOffset, highestOffset;                     // per pair (lanes), over the run and both banks
-    Pair routed[kRunFrames];
+    Pair routed[kRunFrames + 3];
     Pair chainInput[kRunFrames];                          // after far echo, low cut and high cut
     Quad walks[kRunFrames + 3][4];                        // A 0-3, A 4-7, B 0-3, B 4-7 after the step
-    PairTaps taps[kRunFrames][ReverbEngine::kMaxLines / 2];
+    Quad fraction[kRunFrames][ReverbEngine::kMaxLines / 2]; // per pair: d of each position (steady stretches)
     Quad exponent[kRunFrames + 3][ReverbEngine::kMaxLines / 2]; // 1 / (e + 1), per frame {line 2q L, R, 2q+1 L, R}
     Pair gain[kRunFrames][ReverbEngine::kMaxLines];             // per line {left, right}; Turbulence On
-    int uncertainLanes[kRunFrames]; // bit 4 q + n: lane n of the frame's exponent vector q is uncertain
+    struct Uncertain {
+        int frame;
+        QuadMask lanes[ReverbEngine::kMaxLines / 2]; // per exponent vector: the lanes whose power is uncertain
+    } uncertain[kRunFrames];
     Quad deviationL[(kRunFrames + 3) / 4][ReverbEngine::kMaxLines]; // centred deviations, per group of four frames
     Quad deviationR[(kRunFrames + 3) / 4][ReverbEngine::kMaxLines];
 };
@@ -606,35 +621,61 @@ KERNEL_INLINE void ComputeExponents(const Quad (*walks)[4], Quad (*exponent)[Rev
     }
 }
 
-KERNEL_INLINE double SafeSample(const double* channel, int n)
+// A host's NaN or infinity counts as 0; a missing channel is silent.
+KERNEL_INLINE Quad SafeSamples(const double* channel, int n)
 {
     if (channel == nullptr)
-        return 0.0;
-    const double v = channel[n];
-    return __builtin_isfinite(v) ? v : 0.0;
+        return QuadOf(0.0);
+    const Quad v = LoadQuad(channel + n);
+    return ZeroWhere(NotFinite(v), v);
+}
+
+// Routed frames f .. f + 3 from the input lanes of those frames.
+KERNEL_INLINE void StoreRouted(Pair* routed, Quad left, Quad right)
+{
+    StoreQuad(LanesOf(routed), InterleaveLows(left, right));
+    StoreQuad(LanesOf(routed + 2), InterleaveHighs(left, right));
 }
 
 // The routed input of frames start .. start + count - 1: Input 0 = L, 1/3 = R, 2/3 = L+R,
-// 1 = L&R; a mode reads only the channels it uses.
+// 1 = L&R; a mode reads only the channels it uses. Four frames at a time, into room for up to
+// three beyond the run, so the inputs are read from a copy where fewer are left.
 KERNEL_INLINE void RouteRun(const Setup& s, int start, int count, Pair* routed)
 {
-    switch (s.routing) {
-    case Routing::kLeft:
-        for (int f = 0; f < count; ++f)
-            routed[f] = PairOf(SafeSample(s.inLeft, start + f));
-        break;
-    case Routing::kRight:
-        for (int f = 0; f < count; ++f)
-            routed[f] = PairOf(SafeSample(s.inRight, start + f));
-        break;
-    case Routing::kSum:
-        for (int f = 0; f < count; ++f)
-            routed[f] = PairOf((SafeSample(s.inRight, start + f) + SafeSample(s.inLeft, start + f)) * 0.5);
-        break;
-    case Routing::kStereo:
-        for (int f = 0; f < count; ++f)
-            routed[f] = Pair{SafeSample(s.inLeft, start + f), SafeSample(s.inRight, start + f)};
-        break;
+    for (int f = 0; f < count; f += 4) {
+        double tail[2][4] = {};
+        const double* inLeft = s.inLeft;
+        const double* inRight = s.inRight;
+        int n = start + f;
+        if (count - f < 4) {
+            for (int k = 0; k < count - f; ++k) {
+                tail[0][k] = inLeft != nullptr ? inLeft[n + k] : 0.0;
+                tail[1][k] = inRight != nullptr ? inRight[n + k] : 0.0;
+            }
+            inLeft = tail[0];
+            inRight = tail[1];
+            n = 0;
+        }
+        switch (s.routing) {
+        case Routing::kLeft: {
+            const Quad l = SafeSamples(inLeft, n);
+            StoreRouted(routed + f, l, l);
+            break;
+        }
+        case Routing::kRight: {
+            const Quad r = SafeSamples(inRight, n);
+            StoreRouted(routed + f, r, r);
+            break;
+        }
+        case Routing::kSum: {
+            const Quad sum = (SafeSamples(inRight, n) + SafeSamples(inLeft, n)) * 0.5;
+            StoreRouted(routed + f, sum, sum);
+            break;
+        }
+        case Routing::kStereo:
+            StoreRouted(routed + f, SafeSamples(inLeft, n), SafeSamples(inRight, n));
+            break;
+        }
     }
 }
 
@@ -645,6 +686,7 @@ template <int kLines>
 struct RunCells {
     static constexpr int kPairs = kLines / 2;
     double* oddRead[kPairs];   // cells the odd lines are read (and cleared) at
+    int oddReadCell[kPairs];   // their index in the line
     double* evenWrite[kPairs]; // the even lines' write cells
     Quad positions[kPairs];    // {even read position x2, odd spread position x2}, as doubles
     const double* lineStarts[kPairs][4]; // {even, even, odd, odd + 1}: where each lane's cells start
@@ -658,6 +700,7 @@ struct RunCells {
             const int evenPos = Wrap(wp0 - s.length[2 * k]);
             const int oddPos = Wrap(wp0 - s.length[2 * k + 1]);
             oddRead[k] = s.lines[2 * k + 1] + 2 * oddPos;
+            oddReadCell[k] = oddPos;
             evenWrite[k] = s.lines[2 * k] + 2 * wp0;
             const double spreadBase = wp0 - s.pairDepth[k];
             positions[k] = QuadOfLanes(evenPos, evenPos, spreadBase, spreadBase);
@@ -673,34 +716,72 @@ struct RunCells {
 
     // The four positions of pair k in frame f: the even line's read position and the odd
     // line's spread position, each moved by the bank's offset, + 0.25, as in the reference.
-    KERNEL_INLINE void Locate(RunControl& run, int f, int k) const
+    KERNEL_INLINE Quad Position(const RunControl& run, int f, int k) const
     {
         const Pair offset = run.offset[f][k];
-        const Quad q = (positions[k] + static_cast<double>(f) - Join(offset, offset)) + 0.25;
-        LocateTaps(q, lineStarts[k], run.taps[f][k]);
+        return (positions[k] + static_cast<double>(f) - Join(offset, offset)) + 0.25;
+    }
+
+    KERNEL_INLINE void Locate(const RunControl& run, int f, int k, PairTaps& taps) const
+    {
+        LocateTaps(Position(run, f, k), lineStarts[k], taps);
     }
 };
 
-// Far echo crossed in from the other side, low cut and high cut: the chain input of one frame.
-KERNEL_INLINE Pair FilterInput(const Setup& s, Carried& c, Pair in, Pair taps, Pair otherTaps)
-{
-    const Pair a = in - (taps * 0.1 + otherTaps) * s.farEcho * 0.9;
-    const Pair y = a * s.lowCutGain - c.lowCut * s.lowCutCoef;
-    const Pair h = y - c.lowCut;
-    c.lowCut = y;
-    c.highCut = (h - c.highCut) * s.highCutCoef + c.highCut;
-    return c.highCut;
-}
+// The states of the low cut and high cut, {left, right}.
+struct InputFilters {
+    Pair lowCut;
+    Pair highCut;
 
-// Damping shelf of a pair's two lines in one frame (transposed direct form II); p holds the
-// stage sums {even L, even R, odd L, odd R}, the result the values to write.
-KERNEL_INLINE Quad Damp(const Setup& s, Carried& c, int k, Quad p)
-{
-    const Quad J = FlushTiny(p * s.shelfB0 + c.shelfZ1[k]);
-    c.shelfZ1[k] = (c.shelfZ2[k] - J * s.shelfA1) + p * s.shelfB1;
-    c.shelfZ2[k] = p * s.shelfB2 - J * s.shelfA2;
-    return J;
-}
+    // Far echo crossed in from the other side, low cut and high cut: the chain input of one frame.
+    KERNEL_INLINE Pair Filter(const Setup& s, Pair in, Pair taps, Pair otherTaps)
+    {
+        const Pair a = in - (taps * 0.1 + otherTaps) * s.farEcho * 0.9;
+        const Pair y = a * s.lowCutGain - lowCut * s.lowCutCoef;
+        const Pair h = y - lowCut;
+        lowCut = y;
+        highCut = (h - highCut) * s.highCutCoef + highCut;
+        return highCut;
+    }
+};
+
+// The states of the damping shelves and the record of what was written, held apart from
+// Carried while a stretch runs: as locals whose address never escapes they stay in registers,
+// where the compiler must otherwise assume that every store into a line may change them.
+template <int kLines>
+struct DampStates {
+    Quad z1[kLines / 2]; // per pair {even L, even R, odd L, odd R}
+    Quad z2[kLines / 2];
+    Quad written;
+
+    explicit DampStates(const Carried& c) : written(c.written)
+    {
+        for (int k = 0; k < kLines / 2; ++k) {
+            z1[k] = c.shelfZ1[k];
+            z2[k] = c.shelfZ2[k];
+        }
+    }
+
+    void StoreInto(Carried& c) const
+    {
+        for (int k = 0; k < kLines / 2; ++k) {
+            c.shelfZ1[k] = z1[k];
+            c.shelfZ2[k] = z2[k];
+        }
+        c.written = written;
+    }
+
+    // Damping shelf of pair k's two lines in one frame (transposed direct form II); p holds the
+    // stage sums {even L, even R, odd L, odd R}, the result the values to write.
+    KERNEL_INLINE Quad Damp(const Setup& s, int k, Quad p)
+    {
+        const Quad J = FlushTiny(p * s.shelfB0 + z1[k]);
+        written = BitOr(written, J);
+        z1[k] = (z2[k] - J * s.shelfA1) + p * s.shelfB1;
+        z2[k] = p * s.shelfB2 - J * s.shelfA2;
+        return J;
+    }
+};
 
 // One frame, the left and right bank side by side.
 template <int kLines, bool kTurbulence>
@@ -710,10 +791,12 @@ KERNEL_INLINE void RenderFrame(const Setup& s, Carried& c, const RunControl& run
     constexpr int kPairs = kLines / 2;
     const Pair in = run.routed[f];
     Pair chain = run.chainInput[f];
+    DampStates<kLines> damp(c);
 
 #pragma GCC unroll 4
     for (int k = 0; k < kPairs; ++k) {
-        const PairTaps& w = run.taps[f][k];
+        PairTaps w;
+        cells.Locate(run, f, k, w);
         const Pair evenValue = ReadEven(s.lines[2 * k], w);
         double* oddCell = cells.oddRead[k] + 2 * f;
         const Pair oddValue = LoadPair(oddCell);
@@ -729,22 +812,164 @@ KERNEL_INLINE void RenderFrame(const Setup& s, Carried& c, const RunControl& run
         const Pair oddStage = FlushTiny(v);
         chain = oddValue - v * oddGain;
 
-        const Quad J = Damp(s, c, k, Join(evenStage, oddStage));
+        const Quad J = damp.Damp(s, k, Join(evenStage, oddStage));
         StorePair(cells.evenWrite[k] + 2 * f, Low(J));
         SpreadOdd(s.lines[2 * k + 1], w, HighTwice(J));
     }
 
     // Wet history: written first, so a pre-delay of 0 reads this frame's chain output.
     StorePair(cells.historyWrite + 2 * f, chain);
+    damp.written = BitOr(damp.written, Join(chain, chain));
+    damp.StoreInto(c);
     const Pair wet = LoadPair(cells.preDelayRead + 2 * f);
     const Pair result = (in * s.dryShare - wet * s.mix) * s.outputGain;
     outLeft[f] = result[0];
     outRight[f] = result[1];
 }
 
+// ---- Steady stretches ----------------------------------------------------------------------
+//
+// Mostly every position of a run moves on by exactly one cell per frame (an offset moves by a
+// thousandth of a cell or so). In such a stretch the cells of every read and spread follow from
+// its first frame, and the odd lines' spreads are gathered in registers: each frame adds its
+// products to a window of the four cells around its position, which then moves on by a cell,
+// storing the cell it leaves (no later frame of the stretch spreads into it) and loading the one
+// it reaches. Every cell still receives the reference's additions in the reference's order.
+//
+// Frames are rendered in pairs: the reads and all-pass chains of both, side by side, then the
+// damping and writes of one after the other. The second frame thus reads ahead of the first
+// frame's writes.
+
+// Frames `first` onwards while every position of every pair moves by one cell per frame; keeps
+// the fractions d of those frames and the cells i0 of the first. Returns where the stretch ends.
+// Positions are truncated rather than floored: a stretch runs only from a first cell of at
+// least 1, where every position is positive and both agree (negative ones end it or keep it
+// from running).
+template <int kLines>
+int SteadyStretch(RunControl& run, const RunCells<kLines>& cells, int first, int count, Quad* firstCell)
+{
+    constexpr int kPairs = kLines / 2;
+    Quad expected[kPairs];
+#pragma GCC unroll 4
+    for (int k = 0; k < kPairs; ++k) {
+        const Quad q = cells.Position(run, first, k);
+        firstCell[k] = Truncate(q);
+        run.fraction[first][k] = q - firstCell[k];
+        expected[k] = firstCell[k];
+    }
+    for (int f = first + 1; f < count; ++f) {
+        QuadMask steady = EveryLane();
+#pragma GCC unroll 4
+        for (int k = 0; k < kPairs; ++k) {
+            const Quad q = cells.Position(run, f, k);
+            const Quad whole = Truncate(q);
+            run.fraction[f][k] = q - whole;
+            expected[k] = expected[k] + 1.0;
+            steady = steady & Equal(whole, expected[k]);
+        }
+        if (!AllLanes(steady))
+            return f;
+    }
+    return count;
+}
+
+// Where a steady stretch reads and spreads: cell im1 of each position in the stretch's first
+// frame (the right spread at its bank's half); every frame moves each on by a stereo cell.
+template <int kLines>
+struct SteadyCells {
+    static constexpr int kPairs = kLines / 2;
+    int first;
+    int i0[kPairs][4];
+    const double* evenLeft[kPairs];
+    const double* evenRight[kPairs];
+    double* oddLeft[kPairs];
+    double* oddRight[kPairs];
+
+    SteadyCells(const Setup& s, const Quad* firstCell, int firstFrame) : first(firstFrame)
+    {
+        for (int k = 0; k < kPairs; ++k) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(i0[k]), ToInts(firstCell[k]));
+            evenLeft[k] = s.lines[2 * k] + 2 * (i0[k][0] - 1);
+            evenRight[k] = s.lines[2 * k] + 2 * (i0[k][1] - 1);
+            oddLeft[k] = s.lines[2 * k + 1] + 2 * (i0[k][2] - 1);
+            oddRight[k] = s.lines[2 * k + 1] + 1 + 2 * (i0[k][3] - 1);
+        }
+    }
+
+    KERNEL_INLINE int Cell(int f) const { return 2 * (f - first); }
+
+    // Whether frames first .. end - 1 may run this way: every cell they touch lies inside its
+    // line (a window reaches one cell beyond i0 + 2), and no odd line is read near its window,
+    // where a read would miss additions still held in registers or, as the second frame of a
+    // pair reads before the first spreads, additions still to come.
+    bool IsSafe(const RunCells<kLines>& cells, int end) const
+    {
+        constexpr int kWindowReach = 8;
+        const int frames = end - first;
+        for (int k = 0; k < kPairs; ++k) {
+            for (int lane = 0; lane < 4; ++lane)
+                if (i0[k][lane] < 1 || i0[k][lane] + frames + 2 > kCapacity - 1)
+                    return false;
+            const int oddRead = cells.oddReadCell[k] + first;
+            for (int lane = 2; lane < 4; ++lane) {
+                const int distance = i0[k][lane] - oddRead;
+                if (distance >= -kWindowReach && distance <= kWindowReach)
+                    return false;
+            }
+        }
+        return true;
+    }
+};
+
+// The odd lines' windows: cells im1, i0 and i1, i2 of each pair's spread, {left, right} per cell.
+template <int kLines>
+struct SpreadWindows {
+    Quad nearCells[kLines / 2];
+    Quad farCells[kLines / 2];
+};
+
+template <int kLines>
+KERNEL_INLINE void LoadWindows(const SteadyCells<kLines>& at, int f, SpreadWindows<kLines>& w)
+{
+    const int cell = at.Cell(f);
+    for (int k = 0; k < kLines / 2; ++k) {
+        const double* l = at.oddLeft[k] + cell;
+        const double* r = at.oddRight[k] + cell;
+        w.nearCells[k] = Join(LoadPairFrom(l, r), LoadPairFrom(l + 2, r + 2));
+        w.farCells[k] = Join(LoadPairFrom(l + 4, r + 4), LoadPairFrom(l + 6, r + 6));
+    }
+}
+
+template <int kLines>
+KERNEL_INLINE void StoreWindows(const SteadyCells<kLines>& at, int f, const SpreadWindows<kLines>& w)
+{
+    const int cell = at.Cell(f);
+    for (int k = 0; k < kLines / 2; ++k) {
+        double* l = at.oddLeft[k] + cell;
+        double* r = at.oddRight[k] + cell;
+        StorePairTo(l, r, Low(w.nearCells[k]));
+        StorePairTo(l + 2, r + 2, High(w.nearCells[k]));
+        StorePairTo(l + 4, r + 4, Low(w.farCells[k]));
+        StorePairTo(l + 6, r + 6, High(w.farCells[k]));
+    }
+}
+
+// One frame's spread of value {left, right, left, right} into a window whose cell im1 sits at
+// left and right, with the weights of cells im1, i0 (near) and i1, i2 (far), {left, right} per
+// cell; then the window moves on by a cell.
+KERNEL_INLINE void SpreadIntoWindow(Quad& nearCells, Quad& farCells, Quad nearWeights, Quad farWeights, Quad value,
+                                    double* left, double* right)
+{
+    nearCells += nearWeights * value;
+    farCells += farWeights * value;
+    StorePairTo(left, right, Low(nearCells));
+    nearCells = Join(High(nearCells), Low(farCells));
+    farCells = Join(High(farCells), LoadPairFrom(left + 8, right + 8));
+}
+
 // Frames f and f + 1 side by side: their all-pass chains, which do not depend on each other,
 // run in one vector {f L, f R, f+1 L, f+1 R}. Everything that carries from frame to frame
-// (damping, history) still runs frame by frame.
+// (damping, history, spreads) still runs frame by frame.
 template <int kLines>
 struct TwoChains {
     Quad evenStage[kLines / 2]; // each stage's sum, per pair
@@ -752,15 +977,40 @@ struct TwoChains {
     Quad output;                // the chains' outputs
 };
 
+// The kernel's weights of cells im1, i0, i1, i2 for fractions d.
+KERNEL_INLINE void TapWeights(Quad d, Quad* weights)
+{
+    weights[0] = KernelFar(1.0 + d);
+    weights[1] = KernelNear(d);
+    weights[2] = KernelNear(1.0 - d);
+    weights[3] = KernelFar(2.0 - d);
+}
+
+// The even line's interpolated reads of frames f and f + 1 in both banks: in a steady stretch
+// the cells of the second frame follow those of the first, so one load per bank brings a cell
+// of both frames. Sums in the reference's grouping:
+// (k(2-d) line[i2] + k(1+d) line[im1]) + (k(1-d) line[i1] + k(d) line[i0]).
+KERNEL_INLINE Quad ReadEvenTwice(const double* left, const double* right, Quad d)
+{
+    Quad w[4], c[4];
+    TapWeights(d, w);
+    for (int tap = 0; tap < 4; ++tap)
+        c[tap] = LeftOfRightOf(LoadQuad(left + 2 * tap), LoadQuad(right + 2 * tap));
+    return (w[3] * c[3] + w[0] * c[0]) + (w[2] * c[2] + w[1] * c[1]);
+}
+
 template <int kLines, bool kTurbulence>
-KERNEL_INLINE void ReadAndChain(const Setup& s, const RunControl& run, const RunCells<kLines>& cells, int f,
-                                TwoChains<kLines>& chains)
+KERNEL_INLINE void ReadAndChain(const Setup& s, const RunControl& run, const RunCells<kLines>& cells,
+                                const SteadyCells<kLines>& at, int f, TwoChains<kLines>& chains)
 {
     constexpr int kPairs = kLines / 2;
     Quad evenValue[kPairs], oddValue[kPairs];
+    const int cell = at.Cell(f);
 #pragma GCC unroll 4
     for (int k = 0; k < kPairs; ++k) {
-        evenValue[k] = Join(ReadEvenInside(run.taps[f][k]), ReadEvenInside(run.taps[f + 1][k]));
+        // Fractions {left, right} of frame f, then of frame f + 1.
+        const Quad evenFractions = Lows(run.fraction[f][k], run.fraction[f + 1][k]);
+        evenValue[k] = ReadEvenTwice(at.evenLeft[k] + cell, at.evenRight[k] + cell, evenFractions);
         double* oddCells = cells.oddRead[k] + 2 * f;
         oddValue[k] = LoadQuad(oddCells);
         StoreQuad(oddCells, QuadOf(0.0));
@@ -782,30 +1032,53 @@ KERNEL_INLINE void ReadAndChain(const Setup& s, const RunControl& run, const Run
 }
 
 template <int kLines>
-KERNEL_INLINE void DampAndWrite(const Setup& s, Carried& c, const RunControl& run, const RunCells<kLines>& cells, int f,
-                                const TwoChains<kLines>& chains, double* outLeft, double* outRight)
+KERNEL_INLINE void DampAndWrite(const Setup& s, DampStates<kLines>& damp, const RunControl& run,
+                                const RunCells<kLines>& cells, const SteadyCells<kLines>& at,
+                                SpreadWindows<kLines>& windows, int f, const TwoChains<kLines>& chains,
+                                double* outLeft, double* outRight)
 {
+    const int cell = at.Cell(f);
 #pragma GCC unroll 4
     for (int k = 0; k < kLines / 2; ++k) {
-        const Quad J0 = Damp(s, c, k, Lows(chains.evenStage[k], chains.oddStage[k]));
-        const Quad J1 = Damp(s, c, k, Highs(chains.evenStage[k], chains.oddStage[k]));
+        const Quad J0 = damp.Damp(s, k, Lows(chains.evenStage[k], chains.oddStage[k]));
+        const Quad J1 = damp.Damp(s, k, Highs(chains.evenStage[k], chains.oddStage[k]));
         StoreQuad(cells.evenWrite[k] + 2 * f, Lows(J0, J1));
-        SpreadOddInside(run.taps[f][k], HighTwice(J0));
-        SpreadOddInside(run.taps[f + 1][k], HighTwice(J1));
+        double* left = at.oddLeft[k] + cell;
+        double* right = at.oddRight[k] + cell;
+        Quad w[4];
+        TapWeights(Highs(run.fraction[f][k], run.fraction[f + 1][k]), w);
+        SpreadIntoWindow(windows.nearCells[k], windows.farCells[k], Lows(w[0], w[1]), Lows(w[2], w[3]), HighTwice(J0),
+                         left, right);
+        SpreadIntoWindow(windows.nearCells[k], windows.farCells[k], Highs(w[0], w[1]), Highs(w[2], w[3]),
+                         HighTwice(J1), left + 2, right + 2);
     }
 
     // Wet history: written first, so a pre-delay of 0 reads this frame's chain output.
+    damp.written = BitOr(damp.written, chains.output);
     StorePair(cells.historyWrite + 2 * f, Low(chains.output));
     const Pair wet0 = LoadPair(cells.preDelayRead + 2 * f);
     StorePair(cells.historyWrite + 2 * f + 2, High(chains.output));
     const Pair wet1 = LoadPair(cells.preDelayRead + 2 * f + 2);
     const Quad result = (Join(run.routed[f], run.routed[f + 1]) * s.dryShare - Join(wet0, wet1) * s.mix) * s.outputGain;
-    double lanes[4];
-    StoreQuad(lanes, result);
-    outLeft[f] = lanes[0];
-    outRight[f] = lanes[1];
-    outLeft[f + 1] = lanes[2];
-    outRight[f + 1] = lanes[3];
+    StorePairTo(outLeft + f, outRight + f, Low(result));
+    StorePairTo(outLeft + f + 1, outRight + f + 1, High(result));
+}
+
+// Frames first .. end - 1 of a steady stretch, an even number of them.
+template <int kLines, bool kTurbulence>
+void RenderSteady(const Setup& s, Carried& c, const RunControl& run, const RunCells<kLines>& cells,
+                  const SteadyCells<kLines>& at, int end, double* outLeft, double* outRight)
+{
+    SpreadWindows<kLines> windows;
+    LoadWindows(at, at.first, windows);
+    DampStates<kLines> damp(c);
+    for (int f = at.first; f < end; f += 2) {
+        TwoChains<kLines> chains;
+        ReadAndChain<kLines, kTurbulence>(s, run, cells, at, f, chains);
+        DampAndWrite<kLines>(s, damp, run, cells, at, windows, f, chains, outLeft, outRight);
+    }
+    StoreWindows(at, end, windows);
+    damp.StoreInto(c);
 }
 
 // Whether some whole number m × kCapacity lies in lo..hi.
@@ -817,12 +1090,12 @@ KERNEL_INLINE bool MeetsAcrossWrap(int lo, int hi)
     return false;
 }
 
-// Whether frames may read up to three frames ahead of the writes of earlier frames, for every
-// frame of the run: the even lines' interpolated reads must not reach a cell written by one of
-// the three frames before, and the odd lines' reads must not fall into their spreads. Both
-// hold by a wide margin unless a line is as long as its memory or offsets lie far outside a
-// depth that Room size has just shrunk. Distances are relative to the earlier frame's write
-// position, with a cell of slack for rounding.
+// Whether frames may read ahead of the writes of the frames before them, as the second frame of
+// a pair does, for every frame of the run (checked for three frames, with room to spare): the
+// even lines' interpolated reads must not reach a cell those frames write. That holds by a wide
+// margin unless a line is as long as its memory or offsets lie far outside a depth that Room size
+// has just shrunk. Distances are relative to the earlier frame's write position, with a cell of
+// slack for rounding.
 template <int kLines>
 bool ReadAheadIsSafe(const Setup& s, const RunControl& run)
 {
@@ -835,11 +1108,6 @@ bool ReadAheadIsSafe(const Setup& s, const RunControl& run)
         const int evenRead = -s.length[2 * k];
         if (MeetsAcrossWrap(evenRead + 1 + readAhead - 2, evenRead + kAhead + readAheadMost + 3))
             return false;
-        const int oddRead = -s.length[2 * k + 1];
-        const int spreadLeast = readAhead - s.pairDepth[k] - 2;
-        const int spreadMost = readAheadMost - s.pairDepth[k] + 3;
-        if (MeetsAcrossWrap(oddRead + 1 - spreadMost, oddRead + kAhead - spreadLeast))
-            return false;
     }
     return true;
 }
@@ -850,6 +1118,17 @@ void PadRunWalks(RunControl& run, int count)
     for (int f = count; f % 4 != 0; ++f)
         for (int part = 0; part < 4; ++part)
             run.walks[f][part] = run.walks[count - 1][part];
+}
+
+// The gains of frame f that the computed powers leave uncertain, from the runtime's pow.
+void TakeUncertainFromPow(const Setup& s, RunControl& run, int f, const QuadMask* uncertain)
+{
+    for (int q = 0; q < ReverbEngine::kMaxLines / 2; ++q) {
+        for (int lanes = LaneBits(uncertain[q]); lanes != 0; lanes &= lanes - 1) {
+            const int lane = __builtin_ctz(lanes);
+            run.gain[f][2 * q + lane / 2][lane % 2] = __builtin_pow(s.diffusionGain, Lane(run.exponent[f][q], lane));
+        }
+    }
 }
 
 // How far log(base^y) may move in one frame for the step below, whose series then errs by
@@ -873,13 +1152,21 @@ void ComputeRunGains(const Setup& s, RunControl& run, int count)
     const double logBase = s.diffusionLog.high + s.diffusionLog.low;
     Quad hi[kQuads], lo[kQuads], previous[kQuads];
     QuadMask uncertain[kQuads];
-    const auto keep = [&run, &hi, &uncertain](int f) {
-        int lanes = 0;
+    // Frames with uncertain gains go to the runtime's pow afterwards, so that no call interrupts
+    // the steps (and the values they carry stay in registers).
+    int uncertainFrames = 0;
+    const auto keep = [&run, &hi, &uncertain, &uncertainFrames](int f) {
+        QuadMask any = NoLanes();
         for (int q = 0; q < kQuads; ++q) {
             StoreQuad(LanesOf(&run.gain[f][2 * q]), hi[q]);
-            lanes |= LaneBits(uncertain[q]) << (4 * q);
+            any = any | uncertain[q];
         }
-        run.uncertainLanes[f] = lanes;
+        if (AnyLane(any)) {
+            RunControl::Uncertain& u = run.uncertain[uncertainFrames++];
+            u.frame = f;
+            for (int q = 0; q < kQuads; ++q)
+                u.lanes[q] = uncertain[q];
+        }
     };
     PowFromLog<kQuads>(s.diffusionLog, run.exponent[0], hi, lo, uncertain);
     keep(0);
@@ -902,34 +1189,54 @@ void ComputeRunGains(const Setup& s, RunControl& run, int count)
                 const Quad sum = hi[q] + t;
                 lo[q] = t - (sum - hi[q]); // exact: |hi| > |t|
                 hi[q] = sum;
-                const Quad ulp = FromBits(LowBits(BitsOf(sum), 0x7ff0000000000000) - BitsOf(52LL << 52));
-                uncertain[q] = Less(ulp * kSureWithin, Abs(lo[q]));
+                const Quad binade = FromBits(LowBits(BitsOf(sum), 0x7ff0000000000000)); // ulp × 2^52
+                uncertain[q] = Less(binade * (kSureWithin * 0x1p-52), Abs(lo[q]));
             }
         }
         keep(f);
     }
-
-    for (int f = 0; f < count; ++f) {
-        for (int lanes = run.uncertainLanes[f]; lanes != 0; lanes &= lanes - 1) {
-            const int bit = __builtin_ctz(lanes);
-            const int q = bit / 4;
-            const int lane = bit % 4;
-            run.gain[f][2 * q + lane / 2][lane % 2] = __builtin_pow(s.diffusionGain, Lane(run.exponent[f][q], lane));
-        }
-    }
+    for (int n = 0; n < uncertainFrames; ++n)
+        TakeUncertainFromPow(s, run, run.uncertain[n].frame, run.uncertain[n].lanes);
 }
 
-// The last frame's deviations and gains, for the engine.
-void KeepLastGains(Carried& c, const RunControl& run, int count)
+// The deviations and stage gains of the frame the walks stand at, per line, computed afresh
+// rather than stepped along a run: so the engine keeps the same values whichever way a frame
+// was reached, through runs of any length or the idle path.
+struct FrameGains {
+    double deviationL[ReverbEngine::kMaxLines], deviationR[ReverbEngine::kMaxLines];
+    double gainL[ReverbEngine::kMaxLines], gainR[ReverbEngine::kMaxLines];
+};
+
+FrameGains GainsOfWalks(const Carried& c, double diffusionGain, const LogOfBase& log)
 {
-    const int group = (count - 1) / 4;
-    const int lane = (count - 1) % 4;
-    for (int k = 0; k < ReverbEngine::kMaxLines / 2; ++k) {
-        c.lastDeviation[k] =
-            QuadOfLanes(Lane(run.deviationL[group][2 * k], lane), Lane(run.deviationR[group][2 * k], lane),
-                        Lane(run.deviationL[group][2 * k + 1], lane), Lane(run.deviationR[group][2 * k + 1], lane));
-        c.lastGain[k] = Join(run.gain[count - 1][2 * k], run.gain[count - 1][2 * k + 1]);
+    constexpr int kLines = ReverbEngine::kMaxLines;
+    constexpr int kQuads = kLines / 2;
+    Quad walks[4][4]; // the frame four times over: ComputeExponents takes four frames
+    for (int row = 0; row < 4; ++row) {
+        walks[row][0] = c.walkA[0];
+        walks[row][1] = c.walkA[1];
+        walks[row][2] = c.walkB[0];
+        walks[row][3] = c.walkB[1];
     }
+    Quad exponent[4][kQuads], deviationL[kLines], deviationR[kLines];
+    ComputeExponents(walks, exponent, deviationL, deviationR);
+    Quad hi[kQuads], lo[kQuads];
+    QuadMask uncertain[kQuads];
+    PowFromLog<kQuads>(log, exponent[0], hi, lo, uncertain);
+
+    FrameGains g;
+    for (int q = 0; q < kQuads; ++q) {
+        const int bits = LaneBits(uncertain[q]);
+        double* gains[4] = {&g.gainL[2 * q], &g.gainR[2 * q], &g.gainL[2 * q + 1], &g.gainR[2 * q + 1]};
+        for (int lane = 0; lane < 4; ++lane)
+            *gains[lane] = (bits >> lane & 1) != 0 ? __builtin_pow(diffusionGain, Lane(exponent[0][q], lane))
+                                                   : Lane(hi[q], lane);
+    }
+    for (int i = 0; i < kLines; ++i) {
+        g.deviationL[i] = Lane(deviationL[i], 0);
+        g.deviationR[i] = Lane(deviationR[i], 0);
+    }
+    return g;
 }
 
 // Renders count frames from write position wp0; no position wraps inside the run.
@@ -937,44 +1244,41 @@ template <int kLines, bool kTurbulence>
 void RenderRun(const Setup& s, Carried& c, RunControl& run, int wp0, int count, double* outLeft,
                double* outRight)
 {
-    // What does not depend on this run's chain: the cubic weights, and the chain inputs, whose
-    // far echo taps are at least farEchoDelay (over 300) frames old. The left side crosses in
-    // the previous frame's right tap, the right side this frame's left tap.
+    // The chain inputs do not depend on this run's chain: their far echo taps are at least
+    // farEchoDelay (over 300) frames old. The left side crosses in the previous frame's right
+    // tap, the right side this frame's left tap.
     const RunCells<kLines> cells(s, wp0);
-    int inside = 1;
+    InputFilters filters = {c.lowCut, c.highCut};
+    Pair lastTaps = c.taps;
     for (int f = 0; f < count; ++f) {
-#pragma GCC unroll 4
-        for (int k = 0; k < kLines / 2; ++k) {
-            cells.Locate(run, f, k);
-            inside &= run.taps[f][k].inside;
-        }
         const Pair taps = LoadPair(cells.farEchoRead + 2 * f);
-        run.chainInput[f] = FilterInput(s, c, run.routed[f], c.taps, CrossPair(c.taps, taps));
-        c.taps = taps;
+        run.chainInput[f] = filters.Filter(s, run.routed[f], lastTaps, CrossPair(lastTaps, taps));
+        lastTaps = taps;
     }
-    if constexpr (kTurbulence) {
+    c.lowCut = filters.lowCut;
+    c.highCut = filters.highCut;
+    c.taps = lastTaps;
+    if constexpr (kTurbulence)
         ComputeRunGains(s, run, count);
-        KeepLastGains(c, run, count);
-    }
 
-    // Pairs of frames, software-pipelined: the reads and all-pass chains of the next two
-    // frames run ahead of the damping and writes of these two, so the chains follow each other
-    // without waiting for the writes. Frames thus read up to three frames ahead of the writes,
-    // which ReadAheadIsSafe has checked for the run.
-    int f = 0;
-    if (count >= 4 && inside && ReadAheadIsSafe<kLines>(s, run)) {
-        TwoChains<kLines> current, next;
-        ReadAndChain<kLines, kTurbulence>(s, run, cells, 0, current);
-        for (; f + 3 < count; f += 2) {
-            ReadAndChain<kLines, kTurbulence>(s, run, cells, f + 2, next);
-            DampAndWrite<kLines>(s, c, run, cells, f, current, outLeft, outRight);
-            current = next;
+    // Steady stretches where they are safe, frame by frame elsewhere.
+    const bool readAhead = ReadAheadIsSafe<kLines>(s, run);
+    for (int first = 0; first < count;) {
+        Quad firstCell[kLines / 2];
+        const int end = SteadyStretch<kLines>(run, cells, first, count, firstCell);
+        const int pairedEnd = first + ((end - first) & ~1);
+        int f = first;
+        if (readAhead && pairedEnd > first) {
+            const SteadyCells<kLines> at(s, firstCell, first);
+            if (at.IsSafe(cells, pairedEnd)) {
+                RenderSteady<kLines, kTurbulence>(s, c, run, cells, at, pairedEnd, outLeft, outRight);
+                f = pairedEnd;
+            }
         }
-        DampAndWrite<kLines>(s, c, run, cells, f, current, outLeft, outRight);
-        f += 2;
+        for (; f < end; ++f)
+            RenderFrame<kLines, kTurbulence>(s, c, run, cells, f, outLeft, outRight);
+        first = end;
     }
-    for (; f < count; ++f)
-        RenderFrame<kLines, kTurbulence>(s, c, run, cells, f, outLeft, outRight);
 }
 
 // Frames until the first of the call's positions reaches the end of its line.
@@ -993,8 +1297,109 @@ int FramesBeforeWrap(const Setup& s, int writePos)
     return lowest;
 }
 
-// The whole call: runs of control values, then of signal. turnWalks and turnOffsets run the
-// engine's scalar step for a frame in which a walk or an offset turns.
+// One frame of the walks and offsets. Quiet ones cannot turn within the current run, so they
+// just move by their steps; turnWalks and turnOffsets run the engine's scalar step for a frame
+// in which a walk or an offset turns.
+template <bool kTurbulence, class TurnWalks, class TurnOffsets>
+KERNEL_INLINE void StepGenerators(Carried& c, bool walksQuiet, bool offsetsQuiet, TurnWalks& turnWalks,
+                                  TurnOffsets& turnOffsets)
+{
+    if constexpr (kTurbulence) {
+        if (walksQuiet)
+            AddWalkSteps(c);
+        else if (!StepWalks(c))
+            turnWalks(c);
+    }
+    if (offsetsQuiet) {
+        c.offsetL += c.stepL;
+        c.offsetR += c.stepR;
+    } else if (!StepOffsets(c)) {
+        turnOffsets(c);
+    }
+}
+
+// The generators alone, for a network at rest: longer runs, as nothing else needs the frames.
+template <bool kTurbulence, class TurnWalks, class TurnOffsets>
+void AdvanceIdle(Carried& c, int frames, TurnWalks turnWalks, TurnOffsets turnOffsets)
+{
+    constexpr int kIdleRunFrames = 64;
+    for (int start = 0; start < frames; start += kIdleRunFrames) {
+        const int count = frames - start < kIdleRunFrames ? frames - start : kIdleRunFrames;
+        const bool walksQuiet = !kTurbulence || WalksStayInside(c, count);
+        const bool offsetsQuiet = OffsetsStayClear(c, count);
+        if (walksQuiet && offsetsQuiet) {
+            for (int f = 0; f < count; ++f) {
+                if constexpr (kTurbulence)
+                    AddWalkSteps(c);
+                c.offsetL += c.stepL;
+                c.offsetR += c.stepR;
+            }
+        } else {
+            for (int f = 0; f < count; ++f)
+                StepGenerators<kTurbulence>(c, walksQuiet, offsetsQuiet, turnWalks, turnOffsets);
+        }
+    }
+}
+
+// The control values of a run's frames: the walks and offsets after each frame's step, and the
+// range the offsets cover.
+template <bool kTurbulence, class TurnWalks, class TurnOffsets>
+void StepRun(Carried& c, RunControl& run, int count, TurnWalks& turnWalks, TurnOffsets& turnOffsets)
+{
+    const auto keepOffsets = [&run](int f, Quad offsetL, Quad offsetR) {
+        StoreQuad(LanesOf(&run.offset[f][0]), InterleaveLows(offsetL, offsetR));
+        StoreQuad(LanesOf(&run.offset[f][2]), InterleaveHighs(offsetL, offsetR));
+    };
+    run.lowestOffset = Min(c.offsetL, c.offsetR);
+    run.highestOffset = Max(c.offsetL, c.offsetR);
+
+    // Most runs hold no turn of a walk or an offset: then every frame just adds the steps, in
+    // registers, and each offset moves one way, so its range lies between its first and last value.
+    const bool walksQuiet = kTurbulence && WalksStayInside(c, count);
+    const bool offsetsQuiet = OffsetsStayClear(c, count);
+    if ((walksQuiet || !kTurbulence) && offsetsQuiet) {
+        Quad walkA0 = c.walkA[0], walkA1 = c.walkA[1], walkB0 = c.walkB[0], walkB1 = c.walkB[1];
+        const Quad stepA0 = c.stepA[0], stepA1 = c.stepA[1], stepB0 = c.stepB[0], stepB1 = c.stepB[1];
+        Quad offsetL = c.offsetL, offsetR = c.offsetR;
+        const Quad stepL = c.stepL, stepR = c.stepR;
+        for (int f = 0; f < count; ++f) {
+            if constexpr (kTurbulence) {
+                run.walks[f][0] = walkA0 = walkA0 + stepA0;
+                run.walks[f][1] = walkA1 = walkA1 + stepA1;
+                run.walks[f][2] = walkB0 = walkB0 + stepB0;
+                run.walks[f][3] = walkB1 = walkB1 + stepB1;
+            }
+            offsetL = offsetL + stepL;
+            offsetR = offsetR + stepR;
+            keepOffsets(f, offsetL, offsetR);
+        }
+        if constexpr (kTurbulence) {
+            c.walkA[0] = walkA0;
+            c.walkA[1] = walkA1;
+            c.walkB[0] = walkB0;
+            c.walkB[1] = walkB1;
+        }
+        c.offsetL = offsetL;
+        c.offsetR = offsetR;
+        run.lowestOffset = Min(run.lowestOffset, Min(offsetL, offsetR));
+        run.highestOffset = Max(run.highestOffset, Max(offsetL, offsetR));
+        return;
+    }
+    for (int f = 0; f < count; ++f) {
+        StepGenerators<kTurbulence>(c, walksQuiet, offsetsQuiet, turnWalks, turnOffsets);
+        if constexpr (kTurbulence) {
+            run.walks[f][0] = c.walkA[0];
+            run.walks[f][1] = c.walkA[1];
+            run.walks[f][2] = c.walkB[0];
+            run.walks[f][3] = c.walkB[1];
+        }
+        keepOffsets(f, c.offsetL, c.offsetR);
+        run.lowestOffset = Min(run.lowestOffset, Min(c.offsetL, c.offsetR));
+        run.highestOffset = Max(run.highestOffset, Max(c.offsetL, c.offsetR));
+    }
+}
+
+// The whole call: runs of control values, then of signal.
 template <int kLines, bool kTurbulence, class TurnWalks, class TurnOffsets>
 void Render(const Setup& s, Carried& c, RunControl& run, int& writePos, int frames, double* outLeft,
             double* outRight, TurnWalks turnWalks, TurnOffsets turnOffsets)
@@ -1004,33 +1409,7 @@ void Render(const Setup& s, Carried& c, RunControl& run, int& writePos, int fram
         const int beforeWrap = FramesBeforeWrap<kLines>(s, writePos);
         count = beforeWrap < count ? beforeWrap : count;
 
-        // Most runs hold no turn of a walk or an offset: then every frame just adds the steps.
-        const bool walksQuiet = kTurbulence && WalksStayInside(c, count);
-        const bool offsetsQuiet = OffsetsStayClear(c, count);
-        run.lowestOffset = Min(c.offsetL, c.offsetR);
-        run.highestOffset = Max(c.offsetL, c.offsetR);
-        for (int f = 0; f < count; ++f) {
-            if constexpr (kTurbulence) {
-                if (walksQuiet)
-                    AddWalkSteps(c);
-                else if (!StepWalks(c))
-                    turnWalks(c);
-                run.walks[f][0] = c.walkA[0];
-                run.walks[f][1] = c.walkA[1];
-                run.walks[f][2] = c.walkB[0];
-                run.walks[f][3] = c.walkB[1];
-            }
-            if (offsetsQuiet) {
-                c.offsetL += c.stepL;
-                c.offsetR += c.stepR;
-            } else if (!StepOffsets(c)) {
-                turnOffsets(c);
-            }
-            StoreQuad(LanesOf(&run.offset[f][0]), InterleaveLows(c.offsetL, c.offsetR));
-            StoreQuad(LanesOf(&run.offset[f][2]), InterleaveHighs(c.offsetL, c.offsetR));
-            run.lowestOffset = Min(run.lowestOffset, Min(c.offsetL, c.offsetR));
-            run.highestOffset = Max(run.highestOffset, Max(c.offsetL, c.offsetR));
-        }
+        StepRun<kTurbulence>(c, run, count, turnWalks, turnOffsets);
         RouteRun(s, start, count, run.routed);
         RenderRun<kLines, kTurbulence>(s, c, run, writePos, count, outLeft + start, outRight + start);
 
@@ -1068,7 +1447,7 @@ void StoreEvenLines(double* perLine, int pairs, Quad v)
 } // namespace
 
 template <ReverbKernel kKernel>
-void ReverbFastKernel<kKernel>::Process(ReverbEngine& e, const double* const* inputs, double* const* outputs,
+bool ReverbFastKernel<kKernel>::Process(ReverbEngine& e, const double* const* inputs, double* const* outputs,
                                         int frames)
 {
     const int lines = e.lineCount;
@@ -1110,56 +1489,22 @@ void ReverbFastKernel<kKernel>::Process(ReverbEngine& e, const double* const* in
         c.shelfZ1[k] = QuadOfLanes(e.shelfZ1L[2 * k], e.shelfZ1R[2 * k], e.shelfZ1L[2 * k + 1], e.shelfZ1R[2 * k + 1]);
         c.shelfZ2[k] = QuadOfLanes(e.shelfZ2L[2 * k], e.shelfZ2R[2 * k], e.shelfZ2L[2 * k + 1], e.shelfZ2R[2 * k + 1]);
     }
+    c.written = QuadOf(0.0);
 
     // Walks and offsets live in the engine's arrays whenever the engine's own scalar steps
     // run, and in vectors in between.
-    const auto loadWalks = [&e](Carried& v) {
-        for (int h = 0; h < 2; ++h) {
-            v.walkA[h] = LoadQuad(e.turbWalkA + 4 * h);
-            v.walkB[h] = LoadQuad(e.turbWalkB + 4 * h);
-            v.stepA[h] = LoadQuad(e.turbStepA + 4 * h);
-            v.stepB[h] = LoadQuad(e.turbStepB + 4 * h);
-        }
-    };
-    const auto storeWalks = [&e](const Carried& v) {
-        for (int h = 0; h < 2; ++h) {
-            StoreQuad(e.turbWalkA + 4 * h, v.walkA[h]);
-            StoreQuad(e.turbWalkB + 4 * h, v.walkB[h]);
-            StoreQuad(e.turbStepA + 4 * h, v.stepA[h]);
-            StoreQuad(e.turbStepB + 4 * h, v.stepB[h]);
-        }
-    };
-    const auto loadOffsets = [&e, pairs](Carried& v) {
-        v.offsetL = EvenLines(e.modOffsetL, pairs, -1.0);
-        v.offsetR = EvenLines(e.modOffsetR, pairs, -1.0);
-        v.stepL = EvenLines(e.modStepL, pairs, 0.0);
-        v.stepR = EvenLines(e.modStepR, pairs, 0.0);
-    };
-    const auto storeOffsets = [&e, pairs](const Carried& v) {
-        StoreEvenLines(e.modOffsetL, pairs, v.offsetL);
-        StoreEvenLines(e.modOffsetR, pairs, v.offsetR);
-        StoreEvenLines(e.modStepL, pairs, v.stepL);
-        StoreEvenLines(e.modStepR, pairs, v.stepR);
-    };
-    const auto turnWalks = [&e, &loadWalks, &storeWalks](Carried& v) {
-        storeWalks(v);
+    const auto turnWalks = [&e](Carried& v) {
+        StoreWalks(e, v);
         e.WalkTurbulence();
-        loadWalks(v);
+        LoadWalks(e, v);
     };
-    const auto turnOffsets = [&e, &loadOffsets, &storeOffsets](Carried& v) {
-        storeOffsets(v);
+    const auto turnOffsets = [&e](Carried& v) {
+        StoreOffsets(e, v);
         e.AdvanceModulation();
-        loadOffsets(v);
+        LoadOffsets(e, v);
     };
-    loadWalks(c);
-    loadOffsets(c);
-    double depth[ReverbEngine::kMaxLines];
-    for (int i = 0; i < ReverbEngine::kMaxLines; ++i)
-        depth[i] = e.modDepthL[i];
-    c.depth = EvenLines(depth, pairs, 2.0);
-    c.midpoint = -c.depth * 0.5;
-    if (pairs < 4) // the missing pair's lane, at -1 with step 0, must never turn
-        c.midpoint = QuadOfLanes(Lane(c.midpoint, 0), Lane(c.midpoint, 1), Lane(c.midpoint, 2), 1000.0);
+    LoadWalks(e, c);
+    LoadOffsets(e, c);
 
     // The run's control values live in the engine, not on the (host's) audio thread's stack.
     static_assert(sizeof(RunControl) <= ReverbEngine::kKernelScratchBytes, "the engine's scratch holds a run");
@@ -1189,25 +1534,141 @@ void ReverbFastKernel<kKernel>::Process(ReverbEngine& e, const double* const* in
         e.shelfZ2L[2 * k + 1] = Lane(c.shelfZ2[k], 2);
         e.shelfZ2R[2 * k + 1] = Lane(c.shelfZ2[k], 3);
     }
-    storeOffsets(c);
-    if (lines == 8) {
-        storeWalks(c);
-        for (int k = 0; k < pairs; ++k) {
-            e.turbDevL[2 * k] = Lane(c.lastDeviation[k], 0);
-            e.turbDevR[2 * k] = Lane(c.lastDeviation[k], 1);
-            e.turbDevL[2 * k + 1] = Lane(c.lastDeviation[k], 2);
-            e.turbDevR[2 * k + 1] = Lane(c.lastDeviation[k], 3);
-            e.stageGainL[2 * k] = Lane(c.lastGain[k], 0);
-            e.stageGainR[2 * k] = Lane(c.lastGain[k], 1);
-            e.stageGainL[2 * k + 1] = Lane(c.lastGain[k], 2);
-            e.stageGainR[2 * k + 1] = Lane(c.lastGain[k], 3);
-        }
-    } else {
-        for (int i = 0; i < lines; ++i) {
+    StoreOffsets(e, c);
+    if (lines == 8)
+        StoreWalks(e, c);
+    StoreLastGains(e);
+    return AllBitsZero(c.written);
+}
+
+template <ReverbKernel kKernel>
+void ReverbFastKernel<kKernel>::AdvanceGenerators(ReverbEngine& e, int frames)
+{
+    Carried c;
+    const auto turnWalks = [&e](Carried& v) {
+        StoreWalks(e, v);
+        e.WalkTurbulence();
+        LoadWalks(e, v);
+    };
+    const auto turnOffsets = [&e](Carried& v) {
+        StoreOffsets(e, v);
+        e.AdvanceModulation();
+        LoadOffsets(e, v);
+    };
+    LoadWalks(e, c);
+    LoadOffsets(e, c);
+    if (e.lineCount == 8)
+        AdvanceIdle<true>(c, frames, turnWalks, turnOffsets);
+    else
+        AdvanceIdle<false>(c, frames, turnWalks, turnOffsets);
+    StoreOffsets(e, c);
+    if (e.lineCount == 8)
+        StoreWalks(e, c);
+}
+
+template <ReverbKernel kKernel>
+void ReverbFastKernel<kKernel>::StoreLastGains(ReverbEngine& e)
+{
+    const double diffusionGain = e.paramDiffusion * 0.5 + 0.5;
+    if (e.lineCount != 8) { // Turbulence Off
+        for (int i = 0; i < e.lineCount; ++i) {
             e.turbDevL[i] = 0.0;
             e.turbDevR[i] = 0.0;
-            e.stageGainL[i] = s.diffusionGain;
-            e.stageGainR[i] = s.diffusionGain;
+            e.stageGainL[i] = diffusionGain;
+            e.stageGainR[i] = diffusionGain;
         }
+        return;
     }
+    Carried c;
+    LoadWalks(e, c);
+    const FrameGains g = GainsOfWalks(c, diffusionGain, SplitLog(e.diffusionLogHi, e.diffusionLogLo));
+    for (int i = 0; i < ReverbEngine::kMaxLines; ++i) {
+        e.turbDevL[i] = g.deviationL[i];
+        e.turbDevR[i] = g.deviationR[i];
+        e.stageGainL[i] = g.gainL[i];
+        e.stageGainR[i] = g.gainR[i];
+    }
+}
+
+template <ReverbKernel kKernel>
+bool ReverbFastKernel<kKernel>::AllFinite(const double* samples, int frames)
+{
+    QuadMask broken = NoLanes();
+    int n = 0;
+    for (; n + 4 <= frames; n += 4)
+        broken = broken | NotFinite(LoadQuad(samples + n));
+    double rest[4] = {0.0, 0.0, 0.0, 0.0};
+    for (int k = 0; n + k < frames; ++k)
+        rest[k] = samples[n + k];
+    return !AnyLane(broken | NotFinite(LoadQuad(rest)));
+}
+
+template <ReverbKernel kKernel>
+bool ReverbFastKernel<kKernel>::IsSilent(const double* samples, int frames)
+{
+    if (samples == nullptr)
+        return true;
+    Quad bits = QuadOf(0.0);
+    int n = 0;
+    for (; n + 4 <= frames; n += 4)
+        bits = BitOr(bits, LoadQuad(samples + n));
+    double rest[4] = {0.0, 0.0, 0.0, 0.0};
+    for (int k = 0; n + k < frames; ++k)
+        rest[k] = samples[n + k];
+    return AllBitsZero(BitOr(bits, LoadQuad(rest)));
+}
+
+template <ReverbKernel kKernel>
+template <class Carried>
+void ReverbFastKernel<kKernel>::LoadWalks(const ReverbEngine& e, Carried& c)
+{
+    for (int h = 0; h < 2; ++h) {
+        c.walkA[h] = LoadQuad(e.turbWalkA + 4 * h);
+        c.walkB[h] = LoadQuad(e.turbWalkB + 4 * h);
+        c.stepA[h] = LoadQuad(e.turbStepA + 4 * h);
+        c.stepB[h] = LoadQuad(e.turbStepB + 4 * h);
+    }
+}
+
+template <ReverbKernel kKernel>
+template <class Carried>
+void ReverbFastKernel<kKernel>::StoreWalks(ReverbEngine& e, const Carried& c)
+{
+    for (int h = 0; h < 2; ++h) {
+        StoreQuad(e.turbWalkA + 4 * h, c.walkA[h]);
+        StoreQuad(e.turbWalkB + 4 * h, c.walkB[h]);
+        StoreQuad(e.turbStepA + 4 * h, c.stepA[h]);
+        StoreQuad(e.turbStepB + 4 * h, c.stepB[h]);
+    }
+}
+
+// Only the even lines' offsets move; a missing fourth pair sits still at -1 with step 0 and a
+// midpoint far away, so that it never turns.
+template <ReverbKernel kKernel>
+template <class Carried>
+void ReverbFastKernel<kKernel>::LoadOffsets(const ReverbEngine& e, Carried& c)
+{
+    const int pairs = e.lineCount / 2;
+    c.offsetL = EvenLines(e.modOffsetL, pairs, -1.0);
+    c.offsetR = EvenLines(e.modOffsetR, pairs, -1.0);
+    c.stepL = EvenLines(e.modStepL, pairs, 0.0);
+    c.stepR = EvenLines(e.modStepR, pairs, 0.0);
+    double depth[ReverbEngine::kMaxLines];
+    for (int i = 0; i < ReverbEngine::kMaxLines; ++i)
+        depth[i] = e.modDepthL[i];
+    c.depth = EvenLines(depth, pairs, 2.0);
+    c.midpoint = -c.depth * 0.5;
+    if (pairs < 4)
+        c.midpoint = QuadOfLanes(Lane(c.midpoint, 0), Lane(c.midpoint, 1), Lane(c.midpoint, 2), 1000.0);
+}
+
+template <ReverbKernel kKernel>
+template <class Carried>
+void ReverbFastKernel<kKernel>::StoreOffsets(ReverbEngine& e, const Carried& c)
+{
+    const int pairs = e.lineCount / 2;
+    StoreEvenLines(e.modOffsetL, pairs, c.offsetL);
+    StoreEvenLines(e.modOffsetR, pairs, c.offsetR);
+    StoreEvenLines(e.modStepL, pairs, c.stepL);
+    StoreEvenLines(e.modStepR, pairs, c.stepR);
 }

@@ -28,6 +28,13 @@ KERNEL_INLINE Pair AbsPair(Pair v) { return _mm_andnot_pd(PairOf(-0.0), v); }
 
 // {a[1], b[0]}
 KERNEL_INLINE Pair CrossPair(Pair a, Pair b) { return _mm_shuffle_pd(a, b, 1); }
+// Each lane to or from a place of its own.
+KERNEL_INLINE Pair LoadPairFrom(const double* low, const double* high) { return _mm_loadh_pd(_mm_load_sd(low), high); }
+KERNEL_INLINE void StorePairTo(double* low, double* high, Pair v)
+{
+    _mm_storel_pd(low, v);
+    _mm_storeh_pd(high, v);
+}
 
 #if defined(__AVX__)
 
@@ -56,18 +63,27 @@ KERNEL_INLINE Quad Max(Quad a, Quad b) { return {_mm256_max_pd(a.v, b.v)}; }
 
 KERNEL_INLINE QuadMask Less(Quad a, Quad b) { return {_mm256_cmp_pd(a.v, b.v, _CMP_LT_OQ)}; }
 KERNEL_INLINE QuadMask LessEqual(Quad a, Quad b) { return {_mm256_cmp_pd(a.v, b.v, _CMP_LE_OQ)}; }
+KERNEL_INLINE QuadMask Equal(Quad a, Quad b) { return {_mm256_cmp_pd(a.v, b.v, _CMP_EQ_OQ)}; }
+KERNEL_INLINE QuadMask NotFinite(Quad a)
+{
+    return {_mm256_cmp_pd(_mm256_andnot_pd(_mm256_set1_pd(-0.0), a.v), _mm256_set1_pd(__builtin_inf()), _CMP_NLT_UQ)};
+}
 KERNEL_INLINE QuadMask operator|(QuadMask a, QuadMask b) { return {_mm256_or_pd(a.v, b.v)}; }
 KERNEL_INLINE QuadMask operator&(QuadMask a, QuadMask b) { return {_mm256_and_pd(a.v, b.v)}; }
 KERNEL_INLINE int LaneBits(QuadMask m) { return _mm256_movemask_pd(m.v); } // bit i: lane i
 KERNEL_INLINE bool AnyLane(QuadMask m) { return LaneBits(m) != 0; }
+KERNEL_INLINE bool AllLanes(QuadMask m) { return LaneBits(m) == 15; }
 KERNEL_INLINE Quad Select(QuadMask m, Quad ifTrue, Quad ifFalse)
 {
     return {_mm256_blendv_pd(ifFalse.v, ifTrue.v, m.v)};
 }
 KERNEL_INLINE Quad ZeroWhere(QuadMask m, Quad q) { return {_mm256_andnot_pd(m.v, q.v)}; }
 KERNEL_INLINE Quad Abs(Quad q) { return {_mm256_andnot_pd(_mm256_set1_pd(-0.0), q.v)}; }
+KERNEL_INLINE Quad BitOr(Quad a, Quad b) { return {_mm256_or_pd(a.v, b.v)}; }
+KERNEL_INLINE bool AllBitsZero(Quad q) { return _mm256_testz_si256(_mm256_castpd_si256(q.v), _mm256_castpd_si256(q.v)) != 0; }
 
 KERNEL_INLINE Quad Floor(Quad q) { return {_mm256_floor_pd(q.v)}; }
+KERNEL_INLINE Quad Truncate(Quad q) { return {_mm256_round_pd(q.v, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC)}; }
 // Lanes that hold whole numbers, converted to int.
 KERNEL_INLINE __m128i ToInts(Quad whole) { return _mm256_cvttpd_epi32(whole.v); }
 
@@ -158,10 +174,18 @@ KERNEL_INLINE Quad Max(Quad a, Quad b) { return {_mm_max_pd(a.lo, b.lo), _mm_max
 
 KERNEL_INLINE QuadMask Less(Quad a, Quad b) { return {_mm_cmplt_pd(a.lo, b.lo), _mm_cmplt_pd(a.hi, b.hi)}; }
 KERNEL_INLINE QuadMask LessEqual(Quad a, Quad b) { return {_mm_cmple_pd(a.lo, b.lo), _mm_cmple_pd(a.hi, b.hi)}; }
+KERNEL_INLINE QuadMask Equal(Quad a, Quad b) { return {_mm_cmpeq_pd(a.lo, b.lo), _mm_cmpeq_pd(a.hi, b.hi)}; }
+KERNEL_INLINE QuadMask NotFinite(Quad a)
+{
+    const __m128d sign = _mm_set1_pd(-0.0);
+    const __m128d inf = _mm_set1_pd(__builtin_inf());
+    return {_mm_cmpnlt_pd(_mm_andnot_pd(sign, a.lo), inf), _mm_cmpnlt_pd(_mm_andnot_pd(sign, a.hi), inf)};
+}
 KERNEL_INLINE QuadMask operator|(QuadMask a, QuadMask b) { return {_mm_or_pd(a.lo, b.lo), _mm_or_pd(a.hi, b.hi)}; }
 KERNEL_INLINE QuadMask operator&(QuadMask a, QuadMask b) { return {_mm_and_pd(a.lo, b.lo), _mm_and_pd(a.hi, b.hi)}; }
 KERNEL_INLINE int LaneBits(QuadMask m) { return _mm_movemask_pd(m.lo) | (_mm_movemask_pd(m.hi) << 2); }
 KERNEL_INLINE bool AnyLane(QuadMask m) { return _mm_movemask_pd(_mm_or_pd(m.lo, m.hi)) != 0; }
+KERNEL_INLINE bool AllLanes(QuadMask m) { return _mm_movemask_pd(_mm_and_pd(m.lo, m.hi)) == 3; }
 KERNEL_INLINE Quad Select(QuadMask m, Quad ifTrue, Quad ifFalse)
 {
     return {_mm_or_pd(_mm_and_pd(m.lo, ifTrue.lo), _mm_andnot_pd(m.lo, ifFalse.lo)),
@@ -173,6 +197,12 @@ KERNEL_INLINE Quad Abs(Quad q)
     const __m128d sign = _mm_set1_pd(-0.0);
     return {_mm_andnot_pd(sign, q.lo), _mm_andnot_pd(sign, q.hi)};
 }
+KERNEL_INLINE Quad BitOr(Quad a, Quad b) { return {_mm_or_pd(a.lo, b.lo), _mm_or_pd(a.hi, b.hi)}; }
+KERNEL_INLINE bool AllBitsZero(Quad q)
+{
+    const __m128i bits = _mm_castpd_si128(_mm_or_pd(q.lo, q.hi));
+    return _mm_movemask_epi8(_mm_cmpeq_epi8(bits, _mm_setzero_si128())) == 0xffff;
+}
 
 // Truncation, then one down where that rounded up (negative non-integers); exact for
 // |q| < 2^31, which covers every position in a line.
@@ -182,6 +212,11 @@ KERNEL_INLINE __m128d FloorPair(__m128d q)
     return _mm_sub_pd(truncated, _mm_and_pd(_mm_cmpgt_pd(truncated, q), _mm_set1_pd(1.0)));
 }
 KERNEL_INLINE Quad Floor(Quad q) { return {FloorPair(q.lo), FloorPair(q.hi)}; }
+// Exact for |q| < 2^31.
+KERNEL_INLINE Quad Truncate(Quad q)
+{
+    return {_mm_cvtepi32_pd(_mm_cvttpd_epi32(q.lo)), _mm_cvtepi32_pd(_mm_cvttpd_epi32(q.hi))};
+}
 KERNEL_INLINE __m128i ToInts(Quad whole)
 {
     return _mm_unpacklo_epi64(_mm_cvttpd_epi32(whole.lo), _mm_cvttpd_epi32(whole.hi));
@@ -242,6 +277,7 @@ KERNEL_INLINE void ToLongs(QuadBits b, long long* lanes)
 #endif
 
 KERNEL_INLINE QuadMask NoLanes() { return Less(QuadOf(0.0), QuadOf(0.0)); }
+KERNEL_INLINE QuadMask EveryLane() { return LessEqual(QuadOf(0.0), QuadOf(0.0)); }
 
 // Mixed with scalars, which stand for a Quad of four equal lanes.
 KERNEL_INLINE Quad operator+(Quad a, double b) { return a + QuadOf(b); }

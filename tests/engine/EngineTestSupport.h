@@ -18,9 +18,23 @@ namespace EngineTest {
 
 namespace P = ReverbParameters;
 
+// Whether long renders are shortened: the sanitizer build runs many times slower.
+#if defined(ENGINE_TEST_SHORT_RENDERS)
+constexpr bool kShortRenders = true;
+#else
+constexpr bool kShortRenders = false;
+#endif
+
 struct Stereo {
     std::vector<double> left;
     std::vector<double> right;
+};
+
+// A parameter change at a time in a render.
+struct TimedChange {
+    double atSecond;
+    int index;
+    double value;
 };
 
 // A reset engine at the given host rate; parameters are applied before the reset.

@@ -18,17 +18,7 @@ namespace {
 using namespace EngineTest;
 
 // Full ten-second renders natively; the sanitizer build, many times slower, renders less.
-#if defined(ENGINE_TEST_SHORT_RENDERS)
-constexpr double kRenderSeconds = 1.5;
-#else
-constexpr double kRenderSeconds = 10.0;
-#endif
-
-struct Change {
-    double atSecond;
-    int index;
-    double value;
-};
+constexpr double kRenderSeconds = kShortRenders ? 1.5 : 10.0;
 
 struct KernelRender {
     Stereo output;
@@ -39,14 +29,14 @@ struct KernelRender {
 // does when a host delivers a change with a sample offset.
 const int kBlockPattern[] = {512, 1, 77, 480, 3, 256, 1024, 19, 2, 333};
 
-KernelRender RenderThrough(ReverbKernel kernel, double rate, const std::vector<Change>& initial, const Stereo& input,
-                     const std::vector<Change>& changes)
+KernelRender RenderThrough(ReverbKernel kernel, double rate, const std::vector<TimedChange>& initial, const Stereo& input,
+                     const std::vector<TimedChange>& changes)
 {
     KernelRender r;
     r.engine = std::make_unique<ReverbEngine>();
     EXPECT_EQ(r.engine->SetKernel(kernel), kernel);
     r.engine->SetHostSampleRate(rate);
-    for (const Change& c : initial)
+    for (const TimedChange& c : initial)
         r.engine->SetParameterCopy(c.index, c.value);
     r.engine->ResetEngine();
 
@@ -73,7 +63,7 @@ KernelRender RenderThrough(ReverbKernel kernel, double rate, const std::vector<C
 // Every store-only and recomputing parameter, moved at odd moments; the input mode visits all
 // four routings and two in-between values. Far echo and Diffusion stay in their usual ranges
 // here; ExtremeFeedback covers their ends.
-std::vector<Change> ChangesOfEveryKind(double seconds)
+std::vector<TimedChange> ChangesOfEveryKind(double seconds)
 {
     const double t = seconds / 10.0;
     return {{0.37 * t, P::kInput, 0.0},        {0.61 * t, P::kDiffusion, 0.9},  {0.9 * t, P::kFarEcho, 0.3},
@@ -112,8 +102,8 @@ void ExpectSameState(const ReverbEngine& got, const ReverbEngine& reference, boo
 
 // Renders through the reference and every vector kernel and compares. The vector kernels
 // also agree with each other bit for bit: they compute the same operations.
-void CompareKernels(double rate, const std::vector<Change>& initial, const Stereo& input,
-                    const std::vector<Change>& changes, bool turbulenceOn)
+void CompareKernels(double rate, const std::vector<TimedChange>& initial, const Stereo& input,
+                    const std::vector<TimedChange>& changes, bool turbulenceOn)
 {
     const KernelRender reference = RenderThrough(ReverbKernel::kReference, rate, initial, input, changes);
     std::vector<KernelRender> fast;
@@ -186,7 +176,7 @@ TEST(KernelEquivalenceEdges, OffsetsLeftFarBeyondAShrunkenDepth)
         SCOPED_TRACE(turbulenceOn ? "turbulence on" : "turbulence off");
         const double rate = 44056.0;
         const int frames = static_cast<int>(0.4 * kRenderSeconds * rate);
-        std::vector<Change> changes;
+        std::vector<TimedChange> changes;
         for (int k = 1; k < 40; ++k)
             changes.push_back({k * 0.01 * kRenderSeconds, P::kRoomSize, k % 2 == 0 ? 1.0 : 0.0});
         CompareKernels(rate,
@@ -209,7 +199,7 @@ TEST(KernelEquivalenceEdges, TailDecayingToExactZeros)
             input.left[n] = 0.0;
             input.right[n] = 0.0;
         }
-        const std::vector<Change> setup = {{0, P::kTurbulence, turbulenceOn ? 0.0 : 1.0}, {0, P::kRoomSize, 0.0},
+        const std::vector<TimedChange> setup = {{0, P::kTurbulence, turbulenceOn ? 0.0 : 1.0}, {0, P::kRoomSize, 0.0},
                                            {0, P::kDiffusion, 0.0}, {0, P::kDarkness, 1.0}, {0, P::kMix, 1.0}};
         CompareKernels(rate, setup, input, {}, turbulenceOn);
         const KernelRender reference = RenderThrough(ReverbKernel::kReference, rate, setup, input, {});
