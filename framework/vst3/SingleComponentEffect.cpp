@@ -8,6 +8,26 @@ using namespace Steinberg::Vst;
 
 namespace {
 
+constexpr bool IsHighSurrogate(TChar c) { return c >= 0xD800 && c <= 0xDBFF; }
+constexpr bool IsLowSurrogate(TChar c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+// Up to its terminator, every surrogate stands in a high-low pair.
+bool IsWellFormedUtf16(const TChar* text)
+{
+    for (; *text; ++text)
+    {
+        if (IsHighSurrogate(*text) && IsLowSurrogate(text[1]))
+            ++text;
+        else if (IsHighSurrogate(*text) || IsLowSurrogate(*text))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+namespace {
+
 // A normalised value from a host, made safe for the SDK's list lookups.
 ParamValue ClampNormalized(ParamValue v)
 {
@@ -176,9 +196,13 @@ tresult PLUGIN_API SingleComponentEffect::getParamValueByString(ParamID tag, TCh
 {
     if (!string)
         return kInvalidArgument;
+    // Text that is not UTF-16 at all (a lone surrogate) is refused for every parameter alike:
+    // the SDK's own conversion of the preset's text throws on it in some builds and reads the
+    // number before it in others.
+    if (!IsWellFormedUtf16(string))
+        return kResultFalse;
     // The SDK's plain parameters (the preset) answer the number as typed, which may lie
-    // anywhere; a host must only ever see a normalised value. Their text conversion throws on
-    // malformed UTF-16 (a lone surrogate), which must not reach the host.
+    // anywhere; a host must only ever see a normalised value. No exception may reach the host.
     try
     {
         const tresult result = EditControllerEx1::getParamValueByString(tag, string, valueNormalized);

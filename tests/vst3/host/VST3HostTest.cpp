@@ -629,11 +629,15 @@ TEST_F(VST3Host, TextsAndValuesRoundTrip)
         EXPECT_GE(parsed, 0.0) << number;
         EXPECT_LE(parsed, 1.0) << number;
     }
-    // Text that is not even well-formed UTF-16 (a lone surrogate): the preset, whose text the
-    // SDK converts, refuses it; a parameter reads the number before it.
-    TChar loneSurrogate[] = {u'1', 0xD800, u'2', 0};
-    EXPECT_EQ(controller->getParamValueByString(kPresetId, loneSurrogate, parsed), kResultFalse);
-    ASSERT_EQ(controller->getParamValueByString(0, loneSurrogate, parsed), kResultOk);
+    // Text that is not even well-formed UTF-16 (a lone surrogate of either kind) is refused by
+    // every parameter, the preset too, whose text the SDK converts; a whole pair is a character.
+    TChar loneHigh[] = {u'1', 0xD800, u'2', 0};
+    TChar loneLow[] = {u'1', 0xDC00, 0};
+    for (TChar* text : {loneHigh, loneLow})
+        for (ParamID id : {kPresetId, ParamID{0}, kBypassId})
+            EXPECT_EQ(controller->getParamValueByString(id, text, parsed), kResultFalse) << id;
+    TChar pair[] = {u'1', 0xD83D, 0xDE00, 0};
+    ASSERT_EQ(controller->getParamValueByString(0, pair, parsed), kResultOk);
     EXPECT_DOUBLE_EQ(parsed, first.ToNormalized(first.Clamp(1.0)));
 }
 
