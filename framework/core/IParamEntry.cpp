@@ -47,6 +47,9 @@ double IParamEntry::Clamp(double real) const
 
 double IParamEntry::ToNormalized(double real) const
 {
+    // A range without width (or a damaged one) has one value, shown at the bottom.
+    if (!(max > min))
+        return 0.0;
     return std::pow((Clamp(real) - min) / (max - min), 1.0 / shape);
 }
 

@@ -44,14 +44,6 @@ bool OffersChoices(const IParamEntry& param)
     return param.Kind() == kParamEnum || (param.Kind() == kParamBool && param.DisplayTextCount() > 0);
 }
 
-// Clamped into the parameter's range and normalised; a range without width gives 0.
-double NormalizedOf(const IParamEntry& param, double plainValue)
-{
-    if (!(param.Max() > param.Min()))
-        return 0.0;
-    return param.ToNormalized(plainValue);
-}
-
 const char* DisplayTextForValue(const IParamEntry& param, int32_t v)
 {
     for (int i = 0; i < param.DisplayTextCount(); ++i)
@@ -143,7 +135,7 @@ void IGraphics::PushParameterToControls(int32_t paramIndex, double value, bool v
         const IParamEntry* param = plug ? plug->Parameter(paramIndex) : nullptr;
         if (!param)
             return;
-        normalized = NormalizedOf(*param, value);
+        normalized = param->ToNormalized(value);
     }
     // A host's value outside 0..1 (or a NaN) must not become a control's default.
     normalized = normalized >= 0.0 ? std::min(normalized, 1.0) : 0.0;
@@ -233,7 +225,7 @@ void IGraphics::AskValueForControl(IControl* control, IParamEntry* param, const 
         }
         // The chosen index is the value; a dismissed menu changes nothing.
         if (const IChoiceMenu* chosen = ShowPopupMenu(&menu, rect))
-            control->ApplyUserValue(NormalizedOf(*param, chosen->ChosenIndex()));
+            control->ApplyUserValue(param->ToNormalized(chosen->ChosenIndex()));
         return;
     }
 

@@ -4,14 +4,12 @@
 
 #include "IGraphicsWin.h"
 
+#include "DecimalText.h"
 #include "IControl.h"
 #include "IParamEntry.h"
 #include "platform/IWinText.h"
 
 #include <algorithm>
-#include <charconv>
-#include <cmath>
-#include <cstring>
 
 namespace {
 
@@ -43,18 +41,12 @@ HFONT CreateEntryFont(const ITextStyle& style)
                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face.c_str());
 }
 
-// The leading decimal number of a text, in any locale; 0 when there is none.
+// The leading decimal number of a text, read as the hosts' value fields read it; 0 when there
+// is none. A number beyond the range of doubles is an infinity that the caller clamps.
 double ReadNumber(const std::string& text)
 {
-    const char* first = text.c_str();
-    const char* last = first + text.size();
-    while (first < last && (*first == ' ' || *first == '\t'))
-        ++first;
-    if (first < last && *first == '+')
-        ++first;
     double value = 0.0;
-    const auto result = std::from_chars(first, last, value);
-    return result.ec == std::errc() && std::isfinite(value) ? value : 0.0;
+    return ParseDecimal(text.c_str(), &value) ? value : 0.0;
 }
 
 // The plain value a typed text stands for: the value of the display text it names for choices
@@ -76,9 +68,7 @@ double TypedValue(const IParamEntry& param, const std::string& text)
 
 double NormalizedTypedValue(const IParamEntry& param, const std::string& text)
 {
-    if (!(param.Max() > param.Min()))
-        return 0.0;
-    return param.ToNormalized(param.Clamp(TypedValue(param, text)));
+    return param.ToNormalized(TypedValue(param, text));
 }
 
 } // namespace

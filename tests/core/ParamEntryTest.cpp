@@ -31,6 +31,10 @@ TEST(ParamEntry, LinearMappingIsItsOwnInverseAndClamps)
     EXPECT_DOUBLE_EQ(p.FromNormalized(0.25), 0.25);
     EXPECT_DOUBLE_EQ(p.ToNormalized(1.7), 1.0);
     EXPECT_DOUBLE_EQ(p.ToNormalized(-3.0), 0.0);
+    // A range without width normalises to 0 instead of dividing zero by zero.
+    IParamEntry flat = Continuous(2.0, 2.0, 2.0, 0.001);
+    EXPECT_EQ(flat.ToNormalized(2.0), 0.0);
+    EXPECT_EQ(flat.ToNormalized(5.0), 0.0);
 }
 
 TEST(ParamEntry, ShapeBendsTheMapping)
