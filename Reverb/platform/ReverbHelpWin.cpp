@@ -64,25 +64,9 @@ std::wstring WideName(const char* name)
     return std::wstring(name, name + strlen(name));
 }
 
-struct StoredFile
-{
-    const void* bytes = nullptr;
-    DWORD size = 0;
-};
-
-bool FindStoredFile(int32_t id, StoredFile& file)
-{
-    auto module = static_cast<HMODULE>(ModuleInstance());
-    HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(id), L"BIN");
-    HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
-    file.bytes = loaded ? LockResource(loaded) : nullptr;
-    file.size = file.bytes ? SizeofResource(module, found) : 0;
-    return file.bytes != nullptr;
-}
-
 // Writes every byte under the temporary name and renames that over `target`. False, with any
 // old copy left as it was, when a step fails or writes less than all.
-bool WriteWhole(const std::wstring& folder, const std::wstring& target, const StoredFile& stored)
+bool WriteWhole(const std::wstring& folder, const std::wstring& target, const IModuleResource& stored)
 {
     const std::wstring partial = folder + WideName(ReverbHelp::kPartialName);
     HANDLE file = CreateFileW(partial.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
@@ -90,7 +74,8 @@ bool WriteWhole(const std::wstring& folder, const std::wstring& target, const St
     if (file == INVALID_HANDLE_VALUE)
         return false;
     DWORD written = 0;
-    bool whole = WriteFile(file, stored.bytes, stored.size, &written, nullptr) && written == stored.size;
+    const auto size = static_cast<DWORD>(stored.size); // help pages are a few kilobytes
+    bool whole = WriteFile(file, stored.bytes, size, &written, nullptr) && written == size;
     whole = CloseHandle(file) && whole;
     whole = whole && MoveFileExW(partial.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING);
     if (!whole)
@@ -100,8 +85,8 @@ bool WriteWhole(const std::wstring& folder, const std::wstring& target, const St
 
 bool WritePage(const std::wstring& folder, const ReverbHelp::Page& page)
 {
-    StoredFile stored;
-    return FindStoredFile(page.resourceId, stored) && WriteWhole(folder, folder + WideName(page.fileName), stored);
+    const IModuleResource stored = FindModuleResource(ModuleInstance(), page.resourceId, "BIN");
+    return stored.bytes && WriteWhole(folder, folder + WideName(page.fileName), stored);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 
 #include "GFX_MemBitmap.h"
 #include "GFX_PngDecoder.h"
+#include "IModuleInstance.h"
 #include "platform/IWinText.h"
 
 #include <shlobj.h>
@@ -17,8 +18,7 @@ namespace {
 // The longest path Windows knows, in UTF-16 code units.
 constexpr DWORD kMaxPathUnits = 32768;
 // A PNG starts with an 8-byte signature; anything shorter cannot be one.
-constexpr DWORD kPngSignatureBytes = 8;
-constexpr int32_t kMaxResourceId = 0xFFFF;
+constexpr size_t kPngSignatureBytes = 8;
 // Longest clipboard text read, in UTF-16 code units.
 constexpr size_t kMaxClipboardUnits = kMaxWinTextUnits;
 
@@ -111,16 +111,10 @@ void IGraphicsWin::RevealPointer()
 
 std::unique_ptr<GFX_IBitmap> IGraphicsWin::LoadPlatformBitmap(int32_t id, const char* name)
 {
-    // Resource ids are 16 bits: a larger one would name another resource.
-    if (!HasPngExtension(name) || id < 1 || id > kMaxResourceId)
+    if (!HasPngExtension(name))
         return nullptr;
-    HRSRC found = FindResourceW(moduleInstance, MAKEINTRESOURCEW(id), L"PNG");
-    const DWORD size = found ? SizeofResource(moduleInstance, found) : 0;
-    if (size < kPngSignatureBytes)
+    const IModuleResource stored = FindModuleResource(moduleInstance, id, "PNG");
+    if (stored.size < kPngSignatureBytes)
         return nullptr;
-    HGLOBAL loaded = LoadResource(moduleInstance, found);
-    const void* bytes = loaded ? LockResource(loaded) : nullptr;
-    if (!bytes)
-        return nullptr;
-    return std::unique_ptr<GFX_IBitmap>(DecodePngFromMemory(bytes, size));
+    return std::unique_ptr<GFX_IBitmap>(DecodePngFromMemory(stored.bytes, stored.size));
 }

@@ -2,9 +2,11 @@
 
 #include "GFX_MemBitmap.h"
 #include "GFX_PngDecoder.h"
+#include "IModuleInstance.h"
 
 #include <algorithm>
 #include <cstdio>
+#include <cwchar>
 
 namespace ReverbLayout {
 
@@ -156,10 +158,8 @@ std::vector<std::string> DifferencesFromExpected(const WindowPicture& shown, con
 
 std::string ModuleResource(HMODULE module, int id, const wchar_t* type)
 {
-    HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(id), type);
-    HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
-    const auto* bytes = static_cast<const char*>(loaded ? LockResource(loaded) : nullptr);
-    return bytes ? std::string(bytes, SizeofResource(module, found)) : std::string();
+    const IModuleResource stored = FindModuleResource(module, id, std::string(type, type + wcslen(type)).c_str());
+    return stored.bytes ? std::string(static_cast<const char*>(stored.bytes), stored.size) : std::string();
 }
 
 bool Exists(const std::wstring& path)

@@ -5,3 +5,8 @@ void* ModuleInstance()
 {
     return nullptr;
 }
+
+IModuleResource FindModuleResource(void*, int32_t, const char*)
+{
+    return {};
+}

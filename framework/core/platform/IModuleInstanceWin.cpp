@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <cstring>
+#include <string>
+
 namespace {
 
 // The module that holds this very function is the plug-in module (or the program, when the
@@ -22,4 +25,20 @@ void* ModuleInstance()
 {
     static const HMODULE module = FindOwnModule();
     return module;
+}
+
+IModuleResource FindModuleResource(void* module, int32_t id, const char* type)
+{
+    // Resource ids are 16 bits: a larger one would name another resource.
+    constexpr int32_t kMaxResourceId = 0xFFFF;
+    if (!module || !type || id < 1 || id > kMaxResourceId)
+        return {};
+    const std::wstring typeName(type, type + strlen(type)); // type names are ASCII
+    auto handle = static_cast<HMODULE>(module);
+    HRSRC found = FindResourceW(handle, MAKEINTRESOURCEW(id), typeName.c_str());
+    HGLOBAL loaded = found ? LoadResource(handle, found) : nullptr;
+    const void* bytes = loaded ? LockResource(loaded) : nullptr;
+    if (!bytes)
+        return {};
+    return {bytes, SizeofResource(handle, found)};
 }
