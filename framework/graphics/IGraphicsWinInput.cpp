@@ -115,18 +115,13 @@ void IGraphicsWin::OnDoubleClick(WPARAM keys, int32_t x, int32_t y)
 {
     const IMouseMods mods = ModsFromKeys(keys);
     ReleaseControlCapture();
-    const int32_t index = HitTestControls(x, y);
-    IControl* control = Control(index);
+    IControl* control = Control(HitTestControls(x, y));
     if (!control)
         return;
+    // The second click of the pair is then a press like the first, with all a press does.
     if (control->DoubleClickActsAsPress())
     {
-        capturedIndex = index;
-        lastMouseX = x;
-        lastMouseY = y;
-        BeginControlGesture(*control);
-        control->MouseDown(x, y, mods);
-        SetCapture(editorWindow);
+        OnButtonDown(keys, x, y);
         return;
     }
     EditInGesture(*control, [&] { control->MouseDoubleClick(x, y, mods); });

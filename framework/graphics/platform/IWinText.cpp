@@ -17,11 +17,12 @@ bool IsHighSurrogate(wchar_t unit)
 
 std::wstring WideFromUtf8(const char* text, size_t maxUnits)
 {
+    maxUnits = std::min(maxUnits, kMaxWinTextUnits);
     if (!text || maxUnits == 0)
         return std::wstring();
     // A UTF-8 text never needs more code units than it has bytes, so this many bytes are
     // enough for maxUnits units.
-    const size_t bytes = strnlen(text, std::min(maxUnits, kMaxWinTextUnits) * 4);
+    const size_t bytes = strnlen(text, maxUnits * 4);
     if (bytes == 0)
         return std::wstring();
     const int units = MultiByteToWideChar(CP_UTF8, 0, text, static_cast<int>(bytes), nullptr, 0);
@@ -31,7 +32,7 @@ std::wstring WideFromUtf8(const char* text, size_t maxUnits)
     MultiByteToWideChar(CP_UTF8, 0, text, static_cast<int>(bytes), wide.data(), units);
     if (wide.size() > maxUnits)
     {
-        size_t keep = std::min(maxUnits, kMaxWinTextUnits);
+        size_t keep = maxUnits;
         if (keep > 0 && IsHighSurrogate(wide[keep - 1]))
             --keep;
         wide.resize(keep);
