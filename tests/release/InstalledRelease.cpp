@@ -129,7 +129,15 @@ int RunToCompletion(std::wstring commandLine)
         CloseHandle(job);
         return -1;
     }
-    const bool inJob = AssignProcessToJobObject(job, process.hProcess);
+    // Outside the job its end could not be seen: give up at once rather than at the deadline.
+    if (!AssignProcessToJobObject(job, process.hProcess))
+    {
+        TerminateProcess(process.hProcess, 1);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        CloseHandle(job);
+        return -1;
+    }
     ResumeThread(process.hThread);
 
     const auto deadline = std::chrono::steady_clock::now() + kDeadline;
@@ -137,7 +145,7 @@ int RunToCompletion(std::wstring commandLine)
     while (!ended && std::chrono::steady_clock::now() < deadline)
     {
         JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting{};
-        ended = inJob && QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &accounting,
+        ended = QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &accounting,
                                                    sizeof accounting, nullptr) &&
                 accounting.ActiveProcesses == 0;
         if (!ended)

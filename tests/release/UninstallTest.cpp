@@ -40,8 +40,9 @@ TEST_F(Uninstall, StaysRegisteredWhileAHostHoldsThePlugin)
 {
     HMODULE held = LoadLibraryW(Vst2Plugin().c_str());
     ASSERT_NE(held, nullptr);
-    // The launcher's exit code says nothing: the uninstaller proper runs as a copy of it.
-    RunToCompletion(EntryValue(L"QuietUninstallString"));
+    // The launcher's exit code says nothing (the uninstaller proper runs as a copy of it), but
+    // it must have run to its end: an uninstaller that never started would leave all in place.
+    EXPECT_NE(RunToCompletion(EntryValue(L"QuietUninstallString")), -1);
     FreeLibrary(held);
 
     EXPECT_TRUE(Exists(Vst2Plugin()));
