@@ -36,8 +36,8 @@ enum Mode
 
 constexpr int64_t kBypassBytes = 4;
 constexpr size_t kMaxTextUnits = 512;  // longer than any host's text field
-constexpr ParamID kBypassId = 0x62706173;  // 'bpas'
-constexpr ParamID kPresetId = 0x70727374;  // 'prst'
+constexpr ParamID kBypassId = IEffectVST3::kBypassParamId;
+constexpr ParamID kPresetId = IEffectVST3::kPresetParamId;
 
 class Vst3Instance
 {

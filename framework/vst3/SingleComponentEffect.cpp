@@ -1,30 +1,12 @@
 #include "SingleComponentEffect.h"
 
+#include "VST3Text.h"
+
 #include <cmath>
 #include <exception>
 
 using namespace Steinberg;
 using namespace Steinberg::Vst;
-
-namespace {
-
-constexpr bool IsHighSurrogate(TChar c) { return c >= 0xD800 && c <= 0xDBFF; }
-constexpr bool IsLowSurrogate(TChar c) { return c >= 0xDC00 && c <= 0xDFFF; }
-
-// Up to its terminator, every surrogate stands in a high-low pair.
-bool IsWellFormedUtf16(const TChar* text)
-{
-    for (; *text; ++text)
-    {
-        if (IsHighSurrogate(*text) && IsLowSurrogate(text[1]))
-            ++text;
-        else if (IsHighSurrogate(*text) || IsLowSurrogate(*text))
-            return false;
-    }
-    return true;
-}
-
-} // namespace
 
 namespace {
 

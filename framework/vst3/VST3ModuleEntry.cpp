@@ -4,7 +4,6 @@
 
 #include "CPluginFactory.h"
 #include "IEffectAdapter.h"
-#include "IModuleInstance.h"
 
 #include "pluginterfaces/vst/ivstaudioprocessor.h"
 #include "pluginterfaces/vst/ivstcomponent.h"
@@ -89,8 +88,7 @@ extern "C" {
 
 SMTG_EXPORT_SYMBOL bool PLUGIN_API InitDll()
 {
-    // Found now rather than on first use; either way it is the same handle.
-    ModuleInstance();
+    // Nothing to set up: the module finds its own handle on first use.
     return true;
 }
 

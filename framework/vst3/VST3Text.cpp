@@ -76,3 +76,17 @@ void NarrowText(const TChar* source, char* dest, size_t capacity)
         dest[out] = source[out] < 256 ? static_cast<char>(source[out]) : '?';
     dest[out] = '\0';
 }
+
+bool IsWellFormedUtf16(const TChar* text)
+{
+    const auto high = [](TChar c) { return c >= 0xD800 && c <= 0xDBFF; };
+    const auto low = [](TChar c) { return c >= 0xDC00 && c <= 0xDFFF; };
+    for (; *text; ++text)
+    {
+        if (high(*text) && low(text[1]))
+            ++text;
+        else if (high(*text) || low(*text))
+            return false;
+    }
+    return true;
+}
