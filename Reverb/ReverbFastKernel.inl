@@ -497,8 +497,6 @@ struct RunControl {
         int frame;
         QuadMask lanes[ReverbEngine::kMaxLines / 2]; // per exponent vector: the lanes whose power is uncertain
     } uncertain[kRunFrames];
-    Quad deviationL[(kRunFrames + 3) / 4][ReverbEngine::kMaxLines]; // centred deviations, per group of four frames
-    Quad deviationR[(kRunFrames + 3) / 4][ReverbEngine::kMaxLines];
 };
 
 // ---- Control -------------------------------------------------------------------------------
@@ -1146,8 +1144,10 @@ void ComputeRunGains(const Setup& s, RunControl& run, int count)
 {
     constexpr int kQuads = ReverbEngine::kMaxLines / 2;
     PadRunWalks(run, count);
-    for (int group = 0; 4 * group < count; ++group)
-        ComputeExponents(run.walks + 4 * group, run.exponent + 4 * group, run.deviationL[group], run.deviationR[group]);
+    for (int group = 0; 4 * group < count; ++group) {
+        Quad deviationL[ReverbEngine::kMaxLines], deviationR[ReverbEngine::kMaxLines]; // only the exponents are kept
+        ComputeExponents(run.walks + 4 * group, run.exponent + 4 * group, deviationL, deviationR);
+    }
 
     const double logBase = s.diffusionLog.high + s.diffusionLog.low;
     Quad hi[kQuads], lo[kQuads], previous[kQuads];
