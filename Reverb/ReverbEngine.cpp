@@ -538,12 +538,12 @@ void ReverbEngine::AdvanceGeneratorsIdle(int frames)
 }
 
 // What the full path leaves besides the generators after `frames` frames at rest: the write
-// position, the rest bookkeeping, the last frame's stage gains as the kernel computes them, and
-// silent outputs.
+// position, the last frame's stage gains as the kernel computes them, and silent outputs. The
+// rest bookkeeping stays as it is: at rest the count of quiet frames is already full, and the
+// filter states the idle path never touches are still +0.0.
 void ReverbEngine::FinishIdle(double* const* outputs, int frames)
 {
     writePos = static_cast<int>((writePos + static_cast<long long>(frames)) % kLineCapacity);
-    NoteNetworkWrites(frames, true);
     idleFrames += frames;
     if (kernel == ReverbKernel::kReference || !FastKernelRunsThisSetup()) {
         SetStageGains();
