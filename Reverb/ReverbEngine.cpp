@@ -538,12 +538,12 @@ void ReverbEngine::AdvanceGeneratorsIdle(int frames)
 }
 
 // What the full path leaves besides the generators after `frames` frames at rest: the write
-// position, the rest bookkeeping, the last frame's stage gains as the kernel computes them, and
-// silent outputs.
+// position, the last frame's stage gains as the kernel computes them, and silent outputs. The
+// rest bookkeeping stays as it is: at rest the count of quiet frames is already full, and the
+// filter states the idle path never touches are still +0.0.
 void ReverbEngine::FinishIdle(double* const* outputs, int frames)
 {
     writePos = static_cast<int>((writePos + static_cast<long long>(frames)) % kLineCapacity);
-    NoteNetworkWrites(frames, true);
     idleFrames += frames;
     if (kernel == ReverbKernel::kReference || !FastKernelRunsThisSetup()) {
         SetStageGains();
@@ -664,27 +664,17 @@ void ReverbEngine::UpdateDiffusionLog()
 
 // Input far beyond any audio level (around 1e307 and up) can overflow the network, and the
 // NaN that follows would circulate in the feedback loops for good. The broken samples are
-// silenced and the engine starts afresh; finite sound never takes this path.
+// silenced and the engine starts afresh; finite sound never takes this path. Process has
+// checked the outputs and the frame count.
 void ReverbEngine::RecoverFromOverflow(double* const* outputs, int frames)
 {
-    if (frames <= 0 || outputs == nullptr || outputs[0] == nullptr || outputs[1] == nullptr)
-        return;
     if (WithVectorKernel(VectorKernel(), [&](auto fast) {
             return decltype(fast)::AllFinite(outputs[0], frames) && decltype(fast)::AllFinite(outputs[1], frames);
         }))
         return;
-    bool broken = false;
-    for (int channel = 0; channel < 2; ++channel) {
-        double* samples = outputs[channel];
-        for (int n = 0; n < frames; ++n) {
-            if (!std::isfinite(samples[n])) {
-                samples[n] = 0.0;
-                broken = true;
-            }
-        }
-    }
-    if (broken)
-        ResetEngine();
+    for (int channel = 0; channel < 2; ++channel)
+        std::replace_if(outputs[channel], outputs[channel] + frames, [](double v) { return !std::isfinite(v); }, 0.0);
+    ResetEngine();
 }
 
 // Written to be read against the description of the algorithm, not for speed.

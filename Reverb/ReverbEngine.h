@@ -75,7 +75,6 @@ public:
     // them) and writing +0.0; the result is the full path's, bit for bit. On by default; tests
     // and benchmarks switch it off to compare.
     void SetIdlePath(bool enabled) { idlePath = enabled; }
-    bool IdlePath() const { return idlePath; }
     // Whether the delay lines, wet histories, far echo taps, low cut and damping states all hold
     // +0.0, as after a reset. The high cut's state may keep a remnant: below about 1e-307 its
     // decay underflows and stops. Known without looking: a reset brings rest, and it returns

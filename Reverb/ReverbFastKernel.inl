@@ -497,8 +497,6 @@ struct RunControl {
         int frame;
         QuadMask lanes[ReverbEngine::kMaxLines / 2]; // per exponent vector: the lanes whose power is uncertain
     } uncertain[kRunFrames];
-    Quad deviationL[(kRunFrames + 3) / 4][ReverbEngine::kMaxLines]; // centred deviations, per group of four frames
-    Quad deviationR[(kRunFrames + 3) / 4][ReverbEngine::kMaxLines];
 };
 
 // ---- Control -------------------------------------------------------------------------------
@@ -1146,8 +1144,10 @@ void ComputeRunGains(const Setup& s, RunControl& run, int count)
 {
     constexpr int kQuads = ReverbEngine::kMaxLines / 2;
     PadRunWalks(run, count);
-    for (int group = 0; 4 * group < count; ++group)
-        ComputeExponents(run.walks + 4 * group, run.exponent + 4 * group, run.deviationL[group], run.deviationR[group]);
+    for (int group = 0; 4 * group < count; ++group) {
+        Quad deviationL[ReverbEngine::kMaxLines], deviationR[ReverbEngine::kMaxLines]; // only the exponents are kept
+        ComputeExponents(run.walks + 4 * group, run.exponent + 4 * group, deviationL, deviationR);
+    }
 
     const double logBase = s.diffusionLog.high + s.diffusionLog.low;
     Quad hi[kQuads], lo[kQuads], previous[kQuads];
@@ -1318,22 +1318,19 @@ KERNEL_INLINE void StepGenerators(Carried& c, bool walksQuiet, bool offsetsQuiet
     }
 }
 
-// The generators alone, for a network at rest: longer runs, as nothing else needs the frames.
+// The generators alone, for a network at rest: the full path's runs without the rest of their
+// work. A run in which nothing turns, the usual one, gets a loop of its own: with the flags
+// constant it holds no checks and no calls, and the generators stay in registers.
 template <bool kTurbulence, class TurnWalks, class TurnOffsets>
 void AdvanceIdle(Carried& c, int frames, TurnWalks turnWalks, TurnOffsets turnOffsets)
 {
-    constexpr int kIdleRunFrames = 64;
-    for (int start = 0; start < frames; start += kIdleRunFrames) {
-        const int count = frames - start < kIdleRunFrames ? frames - start : kIdleRunFrames;
+    for (int start = 0; start < frames; start += kRunFrames) {
+        const int count = frames - start < kRunFrames ? frames - start : kRunFrames;
         const bool walksQuiet = !kTurbulence || WalksStayInside(c, count);
         const bool offsetsQuiet = OffsetsStayClear(c, count);
         if (walksQuiet && offsetsQuiet) {
-            for (int f = 0; f < count; ++f) {
-                if constexpr (kTurbulence)
-                    AddWalkSteps(c);
-                c.offsetL += c.stepL;
-                c.offsetR += c.stepR;
-            }
+            for (int f = 0; f < count; ++f)
+                StepGenerators<kTurbulence>(c, true, true, turnWalks, turnOffsets);
         } else {
             for (int f = 0; f < count; ++f)
                 StepGenerators<kTurbulence>(c, walksQuiet, offsetsQuiet, turnWalks, turnOffsets);

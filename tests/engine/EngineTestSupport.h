@@ -96,6 +96,15 @@ inline std::vector<ReverbKernel> FastKernels()
     return kernels;
 }
 
+// Every kernel this CPU runs, the reference first.
+inline std::vector<ReverbKernel> AllKernels()
+{
+    std::vector<ReverbKernel> kernels{ReverbKernel::kReference};
+    for (const ReverbKernel k : FastKernels())
+        kernels.push_back(k);
+    return kernels;
+}
+
 inline bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 // How closely a vector kernel must follow the reference with Turbulence On, where it raises the

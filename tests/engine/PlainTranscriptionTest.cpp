@@ -101,15 +101,6 @@ void RunScenario(const Scenario& s, ReverbKernel kernel)
     }
 }
 
-// Every kernel this CPU runs, the reference first.
-std::vector<ReverbKernel> AllKernels()
-{
-    std::vector<ReverbKernel> kernels{ReverbKernel::kReference};
-    for (const ReverbKernel k : FastKernels())
-        kernels.push_back(k);
-    return kernels;
-}
-
 void RunScenario(const Scenario& s)
 {
     for (const ReverbKernel kernel : AllKernels())
