@@ -839,12 +839,13 @@ KERNEL_INLINE void RenderFrame(const Setup& s, Carried& c, const RunControl& run
 // frame's writes.
 
 // Frames `first` onwards while every position of every pair moves by one cell per frame; keeps
-// the fractions d of those frames and the cells i0 of the first. Returns where the stretch ends.
-// Positions are truncated rather than floored: a stretch runs only from a first cell of at
-// least 1, where every position is positive and both agree (negative ones end it or keep it
-// from running).
-template <int kLines>
-int SteadyStretch(RunControl& run, const RunCells<kLines>& cells, int first, int count, Quad* firstCell)
+// the fractions d of those frames and the cells i0 of the first, and runs inputOf for each frame
+// of the stretch. Returns where the stretch ends. Positions are truncated rather than floored:
+// a stretch runs only from a first cell of at least 1, where every position is positive and
+// both agree (negative ones end it or keep it from running).
+template <int kLines, class InputOf>
+int SteadyStretch(RunControl& run, const RunCells<kLines>& cells, int first, int count, Quad* firstCell,
+                  InputOf& inputOf)
 {
     constexpr int kPairs = kLines / 2;
     Quad expected[kPairs];
@@ -855,6 +856,7 @@ int SteadyStretch(RunControl& run, const RunCells<kLines>& cells, int first, int
         run.fraction[first][k] = q - firstCell[k];
         expected[k] = firstCell[k];
     }
+    inputOf(first);
     for (int f = first + 1; f < count; ++f) {
         QuadMask steady = EveryLane();
 #pragma GCC unroll 4
@@ -867,6 +869,7 @@ int SteadyStretch(RunControl& run, const RunCells<kLines>& cells, int first, int
         }
         if (!AllLanes(steady))
             return f;
+        inputOf(f);
     }
     return count;
 }
@@ -1153,20 +1156,20 @@ void ComputeRunGains(const Setup& s, RunControl& run, int count)
     Quad hi[kQuads], lo[kQuads], previous[kQuads];
     QuadMask uncertain[kQuads];
     // Frames with uncertain gains go to the runtime's pow afterwards, so that no call interrupts
-    // the steps (and the values they carry stay in registers).
+    // the steps (and the values they carry stay in registers). Every frame's lanes are written
+    // to the next free entry, which only a frame with an uncertain lane keeps: about a third of
+    // the frames have one, too many for a branch to foresee.
     int uncertainFrames = 0;
     const auto keep = [&run, &hi, &uncertain, &uncertainFrames](int f) {
         QuadMask any = NoLanes();
+        RunControl::Uncertain& u = run.uncertain[uncertainFrames];
+        u.frame = f;
         for (int q = 0; q < kQuads; ++q) {
             StoreQuad(LanesOf(&run.gain[f][2 * q]), hi[q]);
+            u.lanes[q] = uncertain[q];
             any = any | uncertain[q];
         }
-        if (AnyLane(any)) {
-            RunControl::Uncertain& u = run.uncertain[uncertainFrames++];
-            u.frame = f;
-            for (int q = 0; q < kQuads; ++q)
-                u.lanes[q] = uncertain[q];
-        }
+        uncertainFrames += AnyLane(any) ? 1 : 0;
     };
     PowFromLog<kQuads>(s.diffusionLog, run.exponent[0], hi, lo, uncertain);
     keep(0);
@@ -1246,18 +1249,17 @@ void RenderRun(const Setup& s, Carried& c, RunControl& run, int wp0, int count, 
 {
     // The chain inputs do not depend on this run's chain: their far echo taps are at least
     // farEchoDelay (over 300) frames old. The left side crosses in the previous frame's right
-    // tap, the right side this frame's left tap.
+    // tap, the right side this frame's left tap. They are filtered frame by frame as the steady
+    // stretches are found, not in a loop of their own: the filters' states form a chain of
+    // dependent operations, which then overlaps the stretches' independent work.
     const RunCells<kLines> cells(s, wp0);
     InputFilters filters = {c.lowCut, c.highCut};
     Pair lastTaps = c.taps;
-    for (int f = 0; f < count; ++f) {
+    const auto chainInputOf = [&](int f) {
         const Pair taps = LoadPair(cells.farEchoRead + 2 * f);
         run.chainInput[f] = filters.Filter(s, run.routed[f], lastTaps, CrossPair(lastTaps, taps));
         lastTaps = taps;
-    }
-    c.lowCut = filters.lowCut;
-    c.highCut = filters.highCut;
-    c.taps = lastTaps;
+    };
     if constexpr (kTurbulence)
         ComputeRunGains(s, run, count);
 
@@ -1265,7 +1267,7 @@ void RenderRun(const Setup& s, Carried& c, RunControl& run, int wp0, int count, 
     const bool readAhead = ReadAheadIsSafe<kLines>(s, run);
     for (int first = 0; first < count;) {
         Quad firstCell[kLines / 2];
-        const int end = SteadyStretch<kLines>(run, cells, first, count, firstCell);
+        const int end = SteadyStretch<kLines>(run, cells, first, count, firstCell, chainInputOf);
         const int pairedEnd = first + ((end - first) & ~1);
         int f = first;
         if (readAhead && pairedEnd > first) {
@@ -1279,6 +1281,9 @@ void RenderRun(const Setup& s, Carried& c, RunControl& run, int wp0, int count, 
             RenderFrame<kLines, kTurbulence>(s, c, run, cells, f, outLeft, outRight);
         first = end;
     }
+    c.lowCut = filters.lowCut;
+    c.highCut = filters.highCut;
+    c.taps = lastTaps;
 }
 
 // Frames until the first of the call's positions reaches the end of its line.
