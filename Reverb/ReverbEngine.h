@@ -305,7 +305,7 @@ private:
 
     // Room for the vector kernels' control values of a run of frames (walks, offsets, gains,
     // cubic weights), so that they need not sit on the audio thread's stack.
-    static constexpr int kKernelScratchBytes = 64 * 1024;
+    static constexpr int kKernelScratchBytes = 128 * 1024;
     alignas(64) unsigned char kernelScratch[kKernelScratchBytes];
 
     // Working values of one frame; nothing in them survives to the next frame.

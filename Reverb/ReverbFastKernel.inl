@@ -35,7 +35,7 @@ namespace {
 #include "ReverbKernelLanes.inl"
 
 constexpr int kCapacity = ReverbEngine::kLineCapacity;
-constexpr int kRunFrames = 64;
+constexpr int kRunFrames = 128;
 constexpr double kTurbBound = 0.099;
 constexpr double kClampDeviation = -0.99;
 // A computed power is taken as the result when its more precise value (hi + lo), which is within
