@@ -1187,8 +1187,9 @@ void ComputeRunGains(const Setup& s, RunControl& run, int count)
             PowFromLog<kQuads>(s.diffusionLog, run.exponent[f], hi, lo, uncertain);
         } else {
             for (int q = 0; q < kQuads; ++q) {
-                const Quad expm1 = x[q] + (x[q] * x[q]) * (0.5 + x[q] * (1.0 / 6.0 + x[q] * (1.0 / 24.0)));
-                const Quad t = hi[q] * expm1 + lo[q];
+                const Quad series = MultiplyAdd(x[q], MultiplyAdd(x[q], QuadOf(1.0 / 24.0), QuadOf(1.0 / 6.0)), QuadOf(0.5));
+                const Quad expm1 = MultiplyAdd(x[q] * x[q], series, x[q]);
+                const Quad t = MultiplyAdd(hi[q], expm1, lo[q]);
                 const Quad sum = hi[q] + t;
                 lo[q] = t - (sum - hi[q]); // exact: |hi| > |t|
                 hi[q] = sum;

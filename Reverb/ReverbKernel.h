@@ -8,7 +8,7 @@
 enum class ReverbKernel {
     kReference, // the algorithm written out sample by sample, in scalar code
     kSse2,      // left and right side as two-lane vectors; runs on every x86-64 CPU
-    kAvx2,      // the same with four-lane vectors; needs a CPU (and system) with AVX2
+    kAvx2,      // the same with four-lane vectors; needs a CPU (and system) with AVX2 and FMA
 };
 
 // Whether this CPU and system can run the kernel.

@@ -276,6 +276,18 @@ KERNEL_INLINE void ToLongs(QuadBits b, long long* lanes)
 
 #endif
 
+// a × b + c for the gain steps' own approximations, which only need to be at least as accurate
+// as the plain products and sums: fused with one rounding where the CPU has it. Never used on
+// sample values, which round as the reference's do.
+KERNEL_INLINE Quad MultiplyAdd(Quad a, Quad b, Quad c)
+{
+#if defined(__FMA__)
+    return {_mm256_fmadd_pd(a.v, b.v, c.v)};
+#else
+    return a * b + c;
+#endif
+}
+
 KERNEL_INLINE QuadMask NoLanes() { return Less(QuadOf(0.0), QuadOf(0.0)); }
 KERNEL_INLINE QuadMask EveryLane() { return LessEqual(QuadOf(0.0), QuadOf(0.0)); }
 
