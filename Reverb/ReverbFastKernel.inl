@@ -18,11 +18,11 @@
 //  1. the control values of every frame: turbulence walks, modulation offsets, routed input. The
 //     walks draw random numbers only when they turn; those rare frames go to the engine's own
 //     scalar steps, so the draws keep their order;
-//  2. what does not depend on the network: the chain inputs after far echo and input filters,
-//     and the stage gains;
+//  2. the stage gains, which do not depend on the network;
 //  3. the network itself (RenderRun): in steady stretches, where every position moves on by one
 //     cell per frame, two frames at a time with the odd lines' spreads gathered in registers;
-//     frame by frame elsewhere.
+//     frame by frame elsewhere. Each stretch's chain inputs (far echo, low cut, high cut) are
+//     filtered as the stretch is found.
 #include "ReverbEngine.h"
 #include "ReverbFastKernel.h"
 
