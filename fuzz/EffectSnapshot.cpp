@@ -14,12 +14,12 @@ bool SameBits(double a, double b)
     return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
+} // namespace
+
 std::vector<uint8_t> BytesOf(const IStateChunk& chunk)
 {
     return std::vector<uint8_t>(chunk.Data(), chunk.Data() + chunk.Size());
 }
-
-} // namespace
 
 bool EffectSnapshot::Slot::operator==(const Slot& other) const
 {
@@ -31,10 +31,9 @@ EffectSnapshot EffectSnapshot::Of(const IEffectBase& effect)
     EffectSnapshot snapshot;
     for (int32_t i = 0; i < effect.ParameterCount(); ++i)
         snapshot.values.push_back(effect.Parameter(i)->Value());
-    auto& mutableEffect = const_cast<IEffectBase&>(effect);
     for (int32_t i = 0; i < effect.PresetCount(); ++i)
     {
-        const IPresetSlot* slot = mutableEffect.Preset(i);
+        const IPresetSlot* slot = effect.Preset(i);
         snapshot.slots.push_back({slot->initialised, slot->name, BytesOf(slot->state)});
     }
     snapshot.currentPreset = effect.CurrentPresetIndex();

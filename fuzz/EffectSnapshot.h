@@ -30,11 +30,14 @@ struct EffectSnapshot
                                            int64_t start) const;
 };
 
+// The bytes a chunk holds.
+std::vector<uint8_t> BytesOf(const IStateChunk& chunk);
+
 // The number of bytes of a whole state of the instance (8 per parameter).
 int64_t StateBytes(const IEffectBase& effect);
 
-// Every parameter finite and inside its range; the same values, bit for bit, as `expected`
-// (when given); the preset slots as in `slots` (when given). `what` names the input's path.
+// Every parameter finite and inside its range, and the same values, bit for bit, as `expected`
+// (when given); the preset slots as they were in `before`. `what` names the input's path.
 void CheckValues(const IEffectBase& effect, const std::vector<double>* expected, const char* what);
 void CheckSlots(const EffectSnapshot& before, const IEffectBase& effect, const char* what);
 

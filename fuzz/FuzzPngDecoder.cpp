@@ -30,15 +30,6 @@ bool SamePixels(GFX_MemBitmap& a, GFX_MemBitmap& b)
     return true;
 }
 
-uint32_t Checksum(GFX_MemBitmap& bitmap)
-{
-    uint32_t sum = 0;
-    for (int y = 0; y < bitmap.Height(); ++y)
-        for (int x = 0; x < bitmap.Width(); ++x)
-            sum = sum * 31u + bitmap.Pixels()[static_cast<ptrdiff_t>(y) * bitmap.RowStride() + x];
-    return sum;
-}
-
 // The bitmap (blue, green, red, alpha) written as an 8-bit RGBA PNG.
 std::vector<uint8_t> Reencode(GFX_MemBitmap& bitmap, bool interlaced)
 {
@@ -78,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                    image->Height() <= static_cast<int>(kMaxPngDimension) && pixels <= kMaxPngPixels,
                "decoded an image of %d x %d", image->Width(), image->Height());
     FUZZ_CHECK(image->RowStride() >= image->Width(), "row stride %d below width %d", image->RowStride(), image->Width());
-    FUZZ_CHECK(Checksum(*image) == Checksum(target) && SamePixels(*image, target),
+    FUZZ_CHECK(SamePixels(*image, target),
                "decoding into an existing bitmap gave other pixels");
     if (pixels > kMaxPixelsToReencode)
         return 0;

@@ -2,6 +2,7 @@
 // write paths, PNG images of every colour type the decoder converts, and command lines as the
 // render tool's help shows them. Usage: fuzz_make_corpus CORPUS_FOLDER
 
+#include "EffectSnapshot.h"
 #include "IReverbEffect.h"
 #include "PngTestImages.h"
 
@@ -10,6 +11,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -60,11 +62,6 @@ Bytes Wide(const std::string& s)
     return out;
 }
 
-Bytes BytesOf(const IStateChunk& chunk)
-{
-    return Bytes(chunk.Data(), chunk.Data() + chunk.Size());
-}
-
 // The state, program chunk and bank chunk of a reverb, as its write paths make them.
 struct Written
 {
@@ -95,7 +92,7 @@ void MakeStates()
     const Written defaults = Write(reverb);
     // A big, dark room with Turbulence and Air off: every value away from its default.
     const double values[] = {1.0, 0.5, 0.25, 0.9, 1.0, 0.1, 0.7, 0.8, 0.6, 0.3, 0.9, 0, 0, 0, 0, 0, 0, 1.0, 1.0};
-    for (int32_t i = 0; i < reverb.ParameterCount(); ++i)
+    for (int32_t i = 0; i < reverb.ParameterCount() && i < static_cast<int32_t>(std::size(values)); ++i)
         reverb.ApplyHostParameter(i, values[i]);
     const Written hall = Write(reverb);
     const Bytes cut(defaults.state.begin(), defaults.state.begin() + 20);  // Input and half of Mix

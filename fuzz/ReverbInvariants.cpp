@@ -2,6 +2,7 @@
 
 #include "EffectSnapshot.h"
 #include "FuzzCheck.h"
+#include "FuzzHosts.h"
 #include "ReverbParameters.h"
 
 #include <cmath>
@@ -10,7 +11,7 @@
 namespace {
 
 constexpr int32_t kChannels = 2;
-constexpr int32_t kBlockFrames = 256;
+constexpr int32_t kBlockFrames = kFuzzBlockFrames; // what every harness prepares its instance for
 constexpr double kNoiseAmplitude = 1.0;  // full scale
 
 void FillNoise(double* samples, int32_t frames, uint32_t seed)
@@ -21,8 +22,6 @@ void FillNoise(double* samples, int32_t frames, uint32_t seed)
         samples[i] = kNoiseAmplitude * (static_cast<double>(seed >> 8) / 8388608.0 - 1.0);
     }
 }
-
-} // namespace
 
 void CheckEngineCopies(const IEffectBase& effect, const ReverbEngine& engine, const char* what)
 {
@@ -49,6 +48,8 @@ void CheckBlockFinite(IEffectBase& effect, const char* what)
         for (int32_t i = 0; i < kBlockFrames; ++i)
             FUZZ_CHECK(std::isfinite(out[c][i]), "%s: output %d frame %d is %g after the restore", what, c, i, out[c][i]);
 }
+
+} // namespace
 
 void CheckReverbAfterRestore(IEffectBase& effect, const ReverbEngine& engine, const char* what)
 {

@@ -478,6 +478,11 @@ void IEffectBase::SetHostIdentity(int32_t id, int32_t versionNumber)
 
 IPresetSlot* IEffectBase::Preset(int32_t index)
 {
+    return const_cast<IPresetSlot*>(static_cast<const IEffectBase&>(*this).Preset(index));
+}
+
+const IPresetSlot* IEffectBase::Preset(int32_t index) const
+{
     if (index < 0 || index >= PresetCount())
         return nullptr;
     return presets[static_cast<size_t>(index)].get();

@@ -140,6 +140,7 @@ public:
     // ---- Presets and state ------------------------------------------------------------------
     int32_t PresetCount() const { return static_cast<int32_t>(presets.size()); }
     IPresetSlot* Preset(int32_t index);
+    const IPresetSlot* Preset(int32_t index) const;
     int32_t CurrentPresetIndex() const { return currentPreset; }
     bool SelectPreset(int32_t index);
     void FillEmptyPresets(const char* name, int32_t count);
