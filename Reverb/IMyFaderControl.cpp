@@ -2,7 +2,6 @@
 
 #include "GFX_Compositing.h"
 #include "IGraphics.h"
-#include "IParamEntry.h"
 #include "IReverbEffect.h"
 
 #include <algorithm>

@@ -167,7 +167,7 @@ void IReverbEffect::OnEditorAction(int32_t paramIndex)
         editorView.HideAbout();
         break;
     case ReverbParameters::kAir:
-        ApplyAirSwitch();
+        OnParameterChanged(paramIndex); // the switch's action is its own value taking effect
         break;
     default:
         // Turbulence reaches the engine through OnParameterChanged like every other value.
@@ -181,12 +181,6 @@ void IReverbEffect::RestoreDefault()
     engine->RestoreDefaultCopies();
     editorView.ShowEngineValues(*engine);
     engine->ResetEngine();
-}
-
-void IReverbEffect::ApplyAirSwitch()
-{
-    ILockGuard lock(Mutex());
-    engine->ApplyParameter(ReverbParameters::kAir, Parameter(ReverbParameters::kAir)->Value());
 }
 
 // Runs with no lock held: its message boxes wait for the user, and it touches nothing the

@@ -40,7 +40,6 @@ private:
     // Writes the factory values back through the editor's controls, so that the host hears of
     // every value that changes, and restarts the reverb even when nothing did.
     void RestoreDefault();
-    void ApplyAirSwitch();
     void OpenHelp();
     // Reads the engine copies of the sound parameters ahead of the framework, which sets
     // the parameters themselves afterwards.

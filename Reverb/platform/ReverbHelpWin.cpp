@@ -5,12 +5,12 @@
 #include "ReverbHelp.h"
 
 #include "IModuleInstance.h"
+#include "platform/IWinText.h"
 #include "platform/ReverbHelpShell.h"
 
 #include <knownfolders.h>
 #include <shlobj.h>
 
-#include <cstring>
 #include <string>
 
 namespace {
@@ -58,17 +58,11 @@ bool LocalAppDataFolder(std::wstring& folder)
     return found;
 }
 
-// The file names are ASCII.
-std::wstring WideName(const char* name)
-{
-    return std::wstring(name, name + strlen(name));
-}
-
 // Writes every byte under the temporary name and renames that over `target`. False, with any
 // old copy left as it was, when a step fails or writes less than all.
 bool WriteWhole(const std::wstring& folder, const std::wstring& target, const IModuleResource& stored)
 {
-    const std::wstring partial = folder + WideName(ReverbHelp::kPartialName);
+    const std::wstring partial = folder + WideFromUtf8(ReverbHelp::kPartialName);
     HANDLE file = CreateFileW(partial.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
@@ -86,7 +80,7 @@ bool WriteWhole(const std::wstring& folder, const std::wstring& target, const IM
 bool WritePage(const std::wstring& folder, const ReverbHelp::Page& page)
 {
     const IModuleResource stored = FindModuleResource(ModuleInstance(), page.resourceId, "BIN");
-    return stored.bytes && WriteWhole(folder, folder + WideName(page.fileName), stored);
+    return stored.bytes && WriteWhole(folder, folder + WideFromUtf8(page.fileName), stored);
 }
 
 } // namespace
@@ -120,7 +114,7 @@ void ReverbHelp::WriteAndOpen()
         if (!WritePage(folder, page))
             TellFolderUnusable();
 
-    const std::wstring firstPage = folder + WideName(kPages[0].fileName);
+    const std::wstring firstPage = folder + WideFromUtf8(kPages[0].fileName);
     const auto opened = reinterpret_cast<INT_PTR>(
         HelpShell().shellExecute(nullptr, L"open", firstPage.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
     if (opened == kShellFileNotFound)

@@ -9,18 +9,12 @@
 
 #include <shlobj.h>
 
-#include <algorithm>
-#include <cwchar>
 #include <vector>
 
 namespace {
 
 // The longest path Windows knows, in UTF-16 code units.
 constexpr DWORD kMaxPathUnits = 32768;
-// A PNG starts with an 8-byte signature; anything shorter cannot be one.
-constexpr size_t kPngSignatureBytes = 8;
-// Longest clipboard text read, in UTF-16 code units.
-constexpr size_t kMaxClipboardUnits = kMaxWinTextUnits;
 
 // The folder of a module's file (the program's for null), with the trailing "\"; "" when the
 // name cannot be had whole or holds no folder.
@@ -77,9 +71,9 @@ bool IGraphicsWin::ReadClipboardText(std::string& text)
     {
         if (const auto* units = static_cast<const wchar_t*>(GlobalLock(data)))
         {
-            // The text need not be terminated within its memory block.
-            const size_t capacity = std::min(GlobalSize(data) / sizeof(wchar_t), kMaxClipboardUnits);
-            text = Utf8FromWide(units, wcsnlen(units, capacity));
+            // The text need not be terminated within its memory block; the conversion stops at
+            // the block's end, the first terminator or its own limit, whichever comes first.
+            text = Utf8FromWide(units, GlobalSize(data) / sizeof(wchar_t));
             GlobalUnlock(data);
             read = true;
         }
@@ -113,8 +107,6 @@ std::unique_ptr<GFX_IBitmap> IGraphicsWin::LoadPlatformBitmap(int32_t id, const 
 {
     if (!HasPngExtension(name))
         return nullptr;
-    const IModuleResource stored = FindModuleResource(moduleInstance, id, "PNG");
-    if (stored.size < kPngSignatureBytes)
-        return nullptr;
+    const IModuleResource stored = FindModuleResource(moduleInstance, id, "PNG"); // a missing one decodes to nothing
     return std::unique_ptr<GFX_IBitmap>(DecodePngFromMemory(stored.bytes, stored.size));
 }

@@ -26,8 +26,6 @@ public:
     template <class Take>
     bool TakeAll(Take&& take);
 
-    int32_t Count() const { return count; }
-
 private:
     struct Slot
     {
