@@ -1,10 +1,12 @@
 #include "IParamEntry.h"
 
+#include "DecimalText.h"
 #include "ITextCopy.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 int32_t TruncToInt32(double v)
 {
@@ -89,6 +91,29 @@ void IParamEntry::AddDisplayText(int32_t v, const char* text)
     IDisplayText record{v, ""};
     CopyText(record.text, text);
     displayTexts.push_back(record);
+}
+
+bool IParamEntry::ReadValueText(const char* text, double* real) const
+{
+    if (!text || !real)
+        return false;
+    if (!displayTexts.empty())
+    {
+        for (const IDisplayText& record : displayTexts)
+        {
+            if (strcmp(record.text, text) == 0)
+            {
+                *real = record.value;
+                return true;
+            }
+        }
+        return false;
+    }
+    if (!ParseDecimal(text, real))
+        return false;
+    if (negateDisplay)
+        *real = -*real;
+    return true;
 }
 
 const IDisplayText* IParamEntry::FindDisplayText(double v) const

@@ -49,6 +49,10 @@ public:
     // with the terminator.
     void FormatValueText(double v, bool valueIsNormalized, char* out, size_t outSize,
                          bool useDisplayTexts) const;
+    // The real value a host's text stands for, unclamped, the reverse of FormatValueText: the
+    // value of the display text it names exactly where the parameter has display texts, else
+    // the decimal number it reads as (negated with the display). False when it stands for none.
+    bool ReadValueText(const char* text, double* real) const;
     // The record whose value equals v truncated toward zero, or null.
     const IDisplayText* FindDisplayText(double v) const;
 

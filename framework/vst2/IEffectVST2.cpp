@@ -1,6 +1,5 @@
 #include "IEffectVST2.h"
 
-#include "DecimalText.h"
 #include "HostIdentification.h"
 #include "ITextCopy.h"
 
@@ -489,22 +488,8 @@ VstIntPtr IEffectVST2::StringToParameter(VstInt32 index, const char* text)
     CopyText(entry, text);
 
     double value = 0.0;
-    if (param->DisplayTextCount() > 0)
-    {
-        int i = 0;
-        while (i < param->DisplayTextCount() && strcmp(param->DisplayTextAt(i).text, entry) != 0)
-            ++i;
-        if (i == param->DisplayTextCount())
-            return 0;
-        value = param->DisplayTextAt(i).value;
-    }
-    else
-    {
-        if (!ParseDecimal(entry, &value))
-            return 0;
-        if (param->NegateDisplay())
-            value = -value;
-    }
+    if (!param->ReadValueText(entry, &value))
+        return 0;
     value = param->Clamp(value);
     if (Editor())
         Editor()->PushParameterToControls(index, value, false);

@@ -1,6 +1,5 @@
 #include "IVST3Parameter.h"
 
-#include "DecimalText.h"
 #include "VST3Text.h"
 
 using namespace Steinberg;
@@ -42,7 +41,7 @@ bool IVST3Parameter::fromString(const TChar* string, ParamValue& normalized) con
     char text[kTextUnits];
     NarrowText(string, text, sizeof text);
     double real = 0.0;
-    if (!ParseDecimal(text, &real))
+    if (!entry.ReadValueText(text, &real))
         return false;
     normalized = entry.ToNormalized(entry.Clamp(real));
     return true;

@@ -125,6 +125,25 @@ TEST(ParamEntry, DisplayTextsMatchTheTruncatedValue)
     EXPECT_STREQ(p.LabelForHost(), "dB");
 }
 
+TEST(ParamEntry, ReadingTextReversesFormatting)
+{
+    double real = 0.0;
+    IParamEntry named = Continuous(0, 0, 3, 1.0);
+    named.AddDisplayText(0, "Off");
+    named.AddDisplayText(2, "Half");
+    ASSERT_TRUE(named.ReadValueText("Half", &real));
+    EXPECT_EQ(real, 2.0);
+    EXPECT_FALSE(named.ReadValueText("half", &real)); // texts match exactly
+    EXPECT_FALSE(named.ReadValueText("2", &real));    // a named parameter takes only its names
+
+    IParamEntry negated = Continuous(0, -100, 100, 1.0);
+    negated.SetNegateDisplay(true);
+    ASSERT_TRUE(negated.ReadValueText(Format(negated, -12.0).c_str(), &real));
+    EXPECT_EQ(real, -12.0);
+    EXPECT_FALSE(negated.ReadValueText("twelve", &real));
+    EXPECT_FALSE(negated.ReadValueText(nullptr, &real));
+}
+
 TEST(ParamEntry, TextsAreCutToTheirCapacity)
 {
     IParamEntry p;
