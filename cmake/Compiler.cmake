@@ -10,7 +10,9 @@ if(WIN32)
   add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 endif()
 
-if(TESSIVANE_SANITIZE)
+# Address and undefined-behaviour checks: the sanitize configuration, and the fuzz harnesses
+# unless they only measure coverage.
+if(TESSIVANE_SANITIZE OR (TESSIVANE_FUZZ AND NOT TESSIVANE_FUZZ_COVERAGE))
   add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer -g)
   add_link_options(-fsanitize=address,undefined)
 endif()
@@ -31,8 +33,5 @@ if(TESSIVANE_FUZZ)
     # For measuring what the corpora reach (llvm-cov), not for finding faults.
     add_compile_options(-fprofile-instr-generate -fcoverage-mapping)
     add_link_options(-fprofile-instr-generate)
-  else()
-    add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer -g)
-    add_link_options(-fsanitize=address,undefined)
   endif()
 endif()
