@@ -35,7 +35,7 @@ public:
     static constexpr int64_t kDefaultRampStep = 64;  // frames: a host's usual automation resolution
     static constexpr double kMaxSeconds = 24.0 * 3600.0;
     static constexpr int64_t kMaxFrame = 24LL * 3600 * 768000;  // a day at the highest rate
-    static constexpr int64_t kMaxChanges = 10000000;            // about 160 MB once resolved
+    static constexpr int64_t kMaxChanges = 10000000;            // about 240 MB once resolved
 
     // Each Add returns false with a one-line message naming the problem and where it was written.
     // `when` is WHEN of --at, `assignment` NAME=VALUE.

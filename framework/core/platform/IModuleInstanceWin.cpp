@@ -2,9 +2,6 @@
 
 #include <windows.h>
 
-#include <cstring>
-#include <string>
-
 namespace {
 
 // The module that holds this very function is the plug-in module (or the program, when the
@@ -33,9 +30,8 @@ IModuleResource FindModuleResource(void* module, int32_t id, const char* type)
     constexpr int32_t kMaxResourceId = 0xFFFF;
     if (!module || !type || id < 1 || id > kMaxResourceId)
         return {};
-    const std::wstring typeName(type, type + strlen(type)); // type names are ASCII
     auto handle = static_cast<HMODULE>(module);
-    HRSRC found = FindResourceW(handle, MAKEINTRESOURCEW(id), typeName.c_str());
+    HRSRC found = FindResourceA(handle, MAKEINTRESOURCEA(id), type); // type names are ASCII
     HGLOBAL loaded = found ? LoadResource(handle, found) : nullptr;
     const void* bytes = loaded ? LockResource(loaded) : nullptr;
     if (!bytes)
