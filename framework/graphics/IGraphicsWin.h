@@ -14,6 +14,12 @@
 #include <memory>
 #include <string>
 
+// A colour as Win32 takes it; its alpha plays no part.
+inline COLORREF ColourRef(const IRgba& colour)
+{
+    return RGB(colour.red & 0xFF, colour.green & 0xFF, colour.blue & 0xFF);
+}
+
 class IGraphicsWin : public IGraphics
 {
 public:

@@ -292,7 +292,7 @@ bool IGraphicsWin::AskForColour(IRgba& colour, const char* caption)
     CHOOSECOLORW dialog{};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = editorWindow;
-    dialog.rgbResult = RGB(colour.red & 0xFF, colour.green & 0xFF, colour.blue & 0xFF);
+    dialog.rgbResult = ColourRef(colour);
     dialog.lpCustColors = customColours->data();
     dialog.Flags = CC_RGBINIT | CC_FULLOPEN | CC_ANYCOLOR | CC_SOLIDCOLOR | CC_ENABLEHOOK;
     dialog.lCustData = caption ? reinterpret_cast<LPARAM>(title.c_str()) : 0;

@@ -28,11 +28,6 @@ DWORD AlignmentStyle(int32_t align)
     }
 }
 
-COLORREF ColourRef(const IRgba& colour)
-{
-    return RGB(colour.red & 0xFF, colour.green & 0xFF, colour.blue & 0xFF);
-}
-
 HFONT CreateEntryFont(const ITextStyle& style)
 {
     const std::wstring face = WideFromUtf8(style.face, LF_FACESIZE - 1);
