@@ -7,6 +7,8 @@
 #include "IGraphics.h"
 #include "IReverbEffect.h"
 #include "ITextControl.h"
+#include "ReverbEditor.h"
+#include "ReverbHelp.h"
 #include "ReverbWindowSupport.h"
 
 #include <gtest/gtest.h>
@@ -127,9 +129,14 @@ TEST_F(ReverbWindowTest, TheModuleCarriesTheArtworkAndHelpPagesAsStored)
         const wchar_t* type;
         const char* file;
     } kStored[] = {
-        {101, L"PNG", "img/background.png"}, {102, L"PNG", "img/fader.png"},   {104, L"PNG", "img/radio.png"},
-        {106, L"PNG", "img/about_dialog.png"}, {200, L"BIN", "help/1.htm"},    {201, L"BIN", "help/2.htm"},
-        {202, L"BIN", "help/3.htm"},          {203, L"BIN", "help/style.css"},
+        {ReverbEditor::kBackgroundId, L"PNG", "img/background.png"},
+        {ReverbEditor::kFaderHandleId, L"PNG", "img/fader.png"},
+        {ReverbEditor::kRadioId, L"PNG", "img/radio.png"},
+        {ReverbEditor::kAboutId, L"PNG", "img/about_dialog.png"},
+        {ReverbHelp::kPages[0].resourceId, L"BIN", "help/1.htm"},
+        {ReverbHelp::kPages[1].resourceId, L"BIN", "help/2.htm"},
+        {ReverbHelp::kPages[2].resourceId, L"BIN", "help/3.htm"},
+        {ReverbHelp::kPages[3].resourceId, L"BIN", "help/style.css"},
     };
     for (const auto& stored : kStored)
     {
