@@ -478,22 +478,22 @@ void IEffectVST3::GatherHostBuffers(const ProcessData& data, std::vector<const S
     if (data.numOutputs > 0 && data.outputs)
     {
         for (int32_t i = 0; i < OutputCount(); ++i)
-        {
-            if (!Outputs().At(i).connected)
-                continue;
-            Sample* dest = nullptr;
-            const int32 b = outputBus[static_cast<size_t>(i)];
-            const int32 c = outputBusChannel[static_cast<size_t>(i)];
-            if (b >= 0 && b < data.numOutputs)
-            {
-                const AudioBusBuffers& bus = data.outputs[b];
-                Sample** buffers = BuffersOf(bus, static_cast<Sample*>(nullptr));
-                if (buffers && c < bus.numChannels)
-                    dest = buffers[c];
-            }
-            outputTable[next++] = dest;
-        }
+            if (Outputs().At(i).connected)
+                outputTable[next++] = HostOutputBuffer<Sample>(data, i);
     }
+}
+
+// The host's buffer for the plug-in's output channel, or null where the host gave none.
+template <class Sample>
+Sample* IEffectVST3::HostOutputBuffer(const ProcessData& data, int32_t channel) const
+{
+    const int32 b = outputBus[static_cast<size_t>(channel)];
+    const int32 c = outputBusChannel[static_cast<size_t>(channel)];
+    if (!data.outputs || b < 0 || b >= data.numOutputs)
+        return nullptr;
+    const AudioBusBuffers& bus = data.outputs[b];
+    Sample** buffers = BuffersOf(bus, static_cast<Sample*>(nullptr));
+    return buffers && c < bus.numChannels ? buffers[c] : nullptr;
 }
 
 // Tells the host which channels of the plug-in's own output buses hold nothing but zeros, so
@@ -513,10 +513,9 @@ void IEffectVST3::FlagSilentOutputs(ProcessData& data)
         const int32 c = outputBusChannel[static_cast<size_t>(i)];
         if (!Outputs().At(i).connected || b < 0 || b >= buses || c >= kMaxFlaggedChannels)
             continue;
-        AudioBusBuffers& bus = data.outputs[b];
-        Sample** buffers = BuffersOf(bus, static_cast<Sample*>(nullptr));
-        if (buffers && c < bus.numChannels && buffers[c] && AllZero(buffers[c], data.numSamples))
-            bus.silenceFlags |= uint64(1) << c;
+        const Sample* samples = HostOutputBuffer<Sample>(data, i);
+        if (samples && AllZero(samples, data.numSamples))
+            data.outputs[b].silenceFlags |= uint64(1) << c;
     }
 }
 

@@ -114,6 +114,8 @@ private:
     template <class Sample>
     void GatherHostBuffers(const Steinberg::Vst::ProcessData& data, std::vector<const Sample*>& inputTable,
                            std::vector<Sample*>& outputTable);
+    template <class Sample>
+    Sample* HostOutputBuffer(const Steinberg::Vst::ProcessData& data, int32_t channel) const;
     // Sets the silence flags of the plug-in's own output buses after a block.
     template <class Sample>
     void FlagSilentOutputs(Steinberg::Vst::ProcessData& data);
