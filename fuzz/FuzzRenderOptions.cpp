@@ -19,10 +19,10 @@
 
 namespace {
 
-constexpr double kMinRate = 1000.0;
-constexpr double kMaxRate = 768000.0;
-constexpr int kMaxBlockFrames = 65536;
-constexpr double kMaxTailSeconds = 3600.0;
+constexpr double kMinRate = RenderOptions::kMinRate;
+constexpr double kMaxRate = RenderOptions::kMaxRate;
+constexpr int kMaxBlockFrames = RenderOptions::kMaxBlockFrames;
+constexpr double kMaxTailSeconds = RenderOptions::kMaxTailSeconds;
 constexpr char kFileArgument[] = "@";
 
 const FuzzScratchFolder& Scratch()

@@ -7,10 +7,10 @@
 
 namespace {
 
-constexpr int kMaxBlockFrames = 65536;
-constexpr double kMaxTailSeconds = 3600.0;
-constexpr double kMinRate = 1000.0;
-constexpr double kMaxRate = 768000.0;
+constexpr int kMaxBlockFrames = RenderOptions::kMaxBlockFrames;
+constexpr double kMaxTailSeconds = RenderOptions::kMaxTailSeconds;
+constexpr double kMinRate = RenderOptions::kMinRate;
+constexpr double kMaxRate = RenderOptions::kMaxRate;
 
 bool ParseFormat(const std::string& text, RenderOptions::SampleFormat& out)
 {

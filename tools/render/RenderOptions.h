@@ -8,6 +8,12 @@
 // What the user asked tessivane-render to do, as read from the command line.
 struct RenderOptions
 {
+    // What the command line accepts.
+    static constexpr int kMaxBlockFrames = 65536;
+    static constexpr double kMaxTailSeconds = 3600.0;
+    static constexpr double kMinRate = 1000.0;    // Hz
+    static constexpr double kMaxRate = 768000.0;  // Hz
+
     enum class Mode
     {
         Render,      // INPUT OUTPUT
