@@ -21,19 +21,6 @@ const wchar_t kTestRoot[] = L"C:\\Tessivane Test";
 const wchar_t kFormerVst2Folder[] = L"C:\\Tessivane Test\\Former";
 const wchar_t kVst2Folder[] = L"C:\\Tessivane Test\\VST Plugins";
 
-std::wstring Wide(const std::string& text)
-{
-    return std::wstring(text.begin(), text.end());
-}
-
-std::string Narrow(const std::wstring& text)
-{
-    std::string narrow;
-    for (const wchar_t c : text)
-        narrow += c < 128 ? static_cast<char>(c) : '?';
-    return narrow;
-}
-
 std::wstring Environment(const wchar_t* name)
 {
     wchar_t value[MAX_PATH];
@@ -78,11 +65,6 @@ std::vector<InstalledFile> AllFiles(const std::wstring& vst2Folder)
     for (const InstalledFile& document : Documents())
         files.push_back(document);
     return files;
-}
-
-bool Exists(const std::wstring& path)
-{
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 void ExpectInstalledAsBuilt(const std::vector<InstalledFile>& files)

@@ -29,9 +29,6 @@ std::vector<InstalledFile> Vst3Files();
 std::vector<InstalledFile> Documents();
 std::vector<InstalledFile> AllFiles(const std::wstring& vst2Folder);
 
-bool Exists(const std::wstring& path);
-std::wstring Wide(const std::string& text);
-std::string Narrow(const std::wstring& text);
 std::wstring Environment(const wchar_t* name);
 
 // Each installed file equals the build's, byte for byte.

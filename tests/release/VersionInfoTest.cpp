@@ -2,6 +2,7 @@
 // read it, against what the plug-in itself reports to hosts.
 
 #include "IEffectAdapter.h"
+#include "WinFileBytes.h"
 
 #include <windows.h>
 
@@ -12,19 +13,6 @@
 #include <vector>
 
 namespace {
-
-std::wstring Wide(const std::string& text)
-{
-    return std::wstring(text.begin(), text.end());
-}
-
-std::string Narrow(const wchar_t* text)
-{
-    std::string narrow;
-    for (; text && *text; ++text)
-        narrow += *text < 128 ? static_cast<char>(*text) : '?';
-    return narrow;
-}
 
 class VersionResource
 {

@@ -32,3 +32,23 @@ inline bool WriteBytes(const std::wstring& path, const std::string& bytes)
                        written == bytes.size();
     return CloseHandle(file) && whole;
 }
+
+// Whether a file or folder of that name exists.
+inline bool Exists(const std::wstring& path)
+{
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Between the tests' ASCII texts and the wide calls; what is not ASCII narrows to '?'.
+inline std::wstring Wide(const std::string& text)
+{
+    return std::wstring(text.begin(), text.end());
+}
+
+inline std::string Narrow(const std::wstring& text)
+{
+    std::string narrow;
+    for (const wchar_t c : text)
+        narrow += c < 128 ? static_cast<char>(c) : '?';
+    return narrow;
+}

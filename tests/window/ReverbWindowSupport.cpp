@@ -162,11 +162,6 @@ std::string ModuleResource(HMODULE module, int id, const wchar_t* type)
     return stored.bytes ? std::string(static_cast<const char*>(stored.bytes), stored.size) : std::string();
 }
 
-bool Exists(const std::wstring& path)
-{
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 // ---- Folders ------------------------------------------------------------------------------------
 
 namespace {

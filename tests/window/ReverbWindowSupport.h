@@ -75,7 +75,6 @@ std::vector<std::string> DifferencesFromExpected(const WindowPicture& shown, con
 
 // Resource bytes of a module, or empty when it has none of that id and type.
 std::string ModuleResource(HMODULE module, int id, const wchar_t* type);
-bool Exists(const std::wstring& path);
 
 // A folder of its own below the temporary folder, whose name no ANSI code page holds; removed
 // with all it holds when the object goes.
